@@ -1,0 +1,477 @@
+// Console primitives: output with a screen model, windows, colours, keys.
+#include "console/console.hpp"
+
+#include <string>
+
+namespace console {
+
+namespace {
+
+// PC colour numbers have the red and blue bits swapped against ANSI.
+constexpr int pc_to_ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+
+std::string utf8_for(char c)
+{
+    switch (static_cast<unsigned char>(c)) {
+    case 179: return "\xE2\x94\x82";  // box-drawing vertical bar
+    case 221: return "\xC2\xA6";      // broken bar
+    default: return std::string(1, c);
+    }
+}
+
+// Scan codes of the keys the system relies on.
+constexpr int scan_home = 71, scan_left = 75, scan_right = 77, scan_end = 79;
+constexpr int scan_ins = 82, scan_del = 83, scan_ctrl_left = 115, scan_ctrl_right = 116;
+
+} // namespace
+
+Console::Console(Backend& backend)
+    : backend_(backend),
+      redirected_(!backend.output_is_terminal()),
+      input_redirected_(!backend.input_is_terminal())
+{
+}
+
+// ---- output -----------------------------------------------------------
+
+void Console::put(std::string_view text)
+{
+    for (char c : text) {
+        if (c == '\a') {
+            beep();
+            continue;
+        }
+        if (window_is_full())
+            put_full(c);
+        else
+            put_window(c);
+    }
+}
+
+void Console::endl() { put("\n"); }
+
+bool Console::window_is_full() const
+{
+    return wx1_ == 1 && wy1_ == 1 && wx2_ == columns && wy2_ == rows;
+}
+
+void Console::newline_full()
+{
+    cx_ = 1;
+    if (cy_ < rows) {
+        ++cy_;
+        return;
+    }
+    for (int y = 1; y < rows; ++y)
+        screen_[y] = screen_[y + 1];
+    for (int x = 1; x <= columns; ++x)
+        screen_[rows][x] = Cell{' ', static_cast<unsigned char>(attribute_)};
+}
+
+// Whole-screen output goes to the stream as it is; the model follows it with
+// the terminal's deferred wrap at the right edge.
+void Console::put_full(char c)
+{
+    backend_.write(utf8_for(c));
+    switch (c) {
+    case '\n': newline_full(); return;
+    case '\r': cx_ = 1; return;
+    case '\t': cx_ = ((cx_ - 1) / 8 + 1) * 8 + 1; if (cx_ > columns) cx_ = columns; return;
+    default: break;
+    }
+    if (cx_ > columns)
+        newline_full();
+    screen_[cy_][cx_] = Cell{c, static_cast<unsigned char>(attribute_)};
+    ++cx_;
+}
+
+// The window writer: printable characters are collected for the current row
+// and written when the row is full or a control character arrives.
+void Console::put_window(char c)
+{
+    switch (c) {
+    case '\t':
+        for (int i = 0; i < 8; ++i)
+            put_window(' ');
+        return;
+    case '\r':
+        flush_window_buffer();
+        cx_ = wx1_;
+        return;
+    case '\n':
+        flush_window_buffer();
+        if (redirected_) {
+            backend_.write("\n");
+            cx_ = wx1_;
+        }
+        if (cy_ >= wy2_)
+            scroll_window();
+        else
+            ++cy_;
+        return;
+    case '\0':
+        flush_window_buffer();
+        return;
+    default:
+        break;
+    }
+    window_buffer_ += c;
+    if (cx_ + static_cast<int>(window_buffer_.size()) >= wx2_ + 1) {
+        flush_window_buffer();
+        if (redirected_)
+            backend_.write("\n");
+        cx_ = wx1_;
+        if (cy_ >= wy2_)
+            scroll_window();
+        else
+            ++cy_;
+    }
+}
+
+void Console::flush_window_buffer()
+{
+    if (window_buffer_.empty())
+        return;
+    std::string text;
+    text.swap(window_buffer_);
+    write_cells(cx_, cy_, text);
+    cx_ += static_cast<int>(text.size());
+}
+
+void Console::write_cells(int x, int y, std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        int col = x + static_cast<int>(i);
+        if (col >= 1 && col <= columns && y >= 1 && y <= rows)
+            screen_[y][col] = Cell{text[i], static_cast<unsigned char>(attribute_)};
+    }
+    if (redirected_) {
+        for (char c : text)
+            backend_.write(utf8_for(c));
+        return;
+    }
+    emit_goto(x, y);
+    emit_attribute();
+    for (char c : text)
+        backend_.write(utf8_for(c));
+}
+
+void Console::scroll_window()
+{
+    for (int y = wy1_; y < wy2_; ++y)
+        for (int x = wx1_; x <= wx2_; ++x)
+            screen_[y][x] = screen_[y + 1][x];
+    for (int x = wx1_; x <= wx2_; ++x)
+        screen_[wy2_][x] = Cell{' ', static_cast<unsigned char>(attribute_)};
+    if (!redirected_)
+        draw_rows(wy1_, wy2_, wx1_, wx2_);
+}
+
+void Console::draw_rows(int y1, int y2, int x1, int x2)
+{
+    int saved = attribute_;
+    for (int y = y1; y <= y2; ++y) {
+        emit_goto(x1, y);
+        for (int x = x1; x <= x2; ++x) {
+            if (screen_[y][x].attr != attribute_) {
+                attribute_ = screen_[y][x].attr;
+                emit_attribute();
+            }
+            backend_.write(utf8_for(screen_[y][x].ch));
+        }
+    }
+    attribute_ = saved;
+    emit_attribute();
+}
+
+void Console::emit_goto(int x, int y)
+{
+    if (redirected_)
+        return;
+    backend_.write("\x1b[" + std::to_string(y) + ";" + std::to_string(x) + "H");
+}
+
+void Console::emit_attribute()
+{
+    if (redirected_)
+        return;
+    int fg = attribute_ & 15;
+    int bg = (attribute_ >> 4) & 15;
+    int fg_code = fg < 8 ? 30 + pc_to_ansi[fg] : 90 + pc_to_ansi[fg - 8];
+    int bg_code = bg < 8 ? 40 + pc_to_ansi[bg] : 100 + pc_to_ansi[bg - 8];
+    backend_.write("\x1b[" + std::to_string(fg_code) + ";" + std::to_string(bg_code) + "m");
+}
+
+// ---- cursor, colours, windows -----------------------------------------------
+
+void Console::goto_xy(int x, int y)
+{
+    if (redirected_)
+        return;
+    flush_window_buffer();
+    if (x < 1) x = 1;
+    if (y < 1) y = 1;
+    cx_ = wx1_ + x - 1;
+    cy_ = wy1_ + y - 1;
+    if (cx_ > wx2_) cx_ = wx2_;
+    if (cy_ > wy2_) cy_ = wy2_;
+    emit_goto(cx_, cy_);
+}
+
+int Console::where_x() const
+{
+    int x = cx_ + static_cast<int>(window_buffer_.size()) - wx1_ + 1;
+    if (window_is_full() && x > columns)
+        x = columns;
+    return x;
+}
+
+int Console::where_y() const { return cy_ - wy1_ + 1; }
+
+void Console::text_color(int c)
+{
+    attribute_ = (attribute_ & ~0x0F) + (c & 0x0F);
+    emit_attribute();
+}
+
+void Console::text_background(int c)
+{
+    attribute_ = (attribute_ & 0x0F) + 16 * (c & 0x0F);
+    emit_attribute();
+}
+
+void Console::clear_screen()
+{
+    if (redirected_)
+        return;
+    flush_window_buffer();
+    for (int y = wy1_; y <= wy2_; ++y)
+        for (int x = wx1_; x <= wx2_; ++x)
+            screen_[y][x] = Cell{' ', static_cast<unsigned char>(attribute_)};
+    if (window_is_full()) {
+        emit_attribute();
+        backend_.write("\x1b[2J");
+    } else {
+        draw_rows(wy1_, wy2_, wx1_, wx2_);
+    }
+    cx_ = wx1_;
+    cy_ = wy1_;
+    emit_goto(cx_, cy_);
+}
+
+void Console::set_window(int x1, int y1, int x2, int y2)
+{
+    flush_window_buffer();
+    wx1_ = x1 < 1 ? 1 : x1;
+    wy1_ = y1 < 1 ? 1 : y1;
+    wx2_ = x2 > columns ? columns : x2;
+    wy2_ = y2 > rows ? rows : y2;
+    cx_ = wx1_;
+    cy_ = wy1_;
+    emit_goto(cx_, cy_);
+}
+
+void Console::small_window(int x, int y) { set_window(x, y, x + 37, y + 10); }
+
+void Console::full_window()
+{
+    set_window(1, 1, columns, rows);
+    goto_xy(1, rows);
+}
+
+char Console::cell(int x, int y) const
+{
+    if (x < 1 || x > columns || y < 1 || y > rows)
+        return ' ';
+    return screen_[y][x].ch;
+}
+
+// ---- input ----------------------------------------------------------------
+
+int Console::next_byte(int timeout_ms)
+{
+    if (lookahead_ != Backend::timeout) {
+        int b = lookahead_;
+        lookahead_ = Backend::timeout;
+        return b;
+    }
+    return backend_.read_byte(timeout_ms);
+}
+
+int Console::key_from_escape()
+{
+    int b = next_byte(50);
+    if (b == Backend::timeout || b == Backend::eof) {
+        if (b == Backend::eof)
+            lookahead_ = b;
+        return 27;
+    }
+    if (b == 'O') {
+        int f = next_byte(50);
+        if (f == 'H') { pending_scan_ = scan_home; return 0; }
+        if (f == 'F') { pending_scan_ = scan_end; return 0; }
+        lookahead_ = f;
+        return 27;
+    }
+    if (b != '[') {
+        lookahead_ = b;
+        return 27;
+    }
+    std::string params;
+    int final = 0;
+    for (;;) {
+        int p = next_byte(50);
+        if (p == Backend::timeout || p == Backend::eof) {
+            lookahead_ = p;
+            return 27;
+        }
+        if (p >= 0x40 && p <= 0x7E) {
+            final = p;
+            break;
+        }
+        params += static_cast<char>(p);
+    }
+    int scan = -1;
+    if (final == 'D') scan = params == "1;5" ? scan_ctrl_left : scan_left;
+    else if (final == 'C') scan = params == "1;5" ? scan_ctrl_right : scan_right;
+    else if (final == 'H') scan = scan_home;
+    else if (final == 'F') scan = scan_end;
+    else if (final == '~') {
+        if (params == "1" || params == "7") scan = scan_home;
+        else if (params == "4" || params == "8") scan = scan_end;
+        else if (params == "2") scan = scan_ins;
+        else if (params == "3") scan = scan_del;
+    }
+    if (scan < 0)
+        return read_key();  // a sequence the system has no use for
+    pending_scan_ = scan;
+    return 0;
+}
+
+int Console::read_key()
+{
+    if (pending_scan_ >= 0) {
+        int s = pending_scan_;
+        pending_scan_ = -1;
+        return s;
+    }
+    if (input_ended_)
+        return 3;
+    flush();
+    bool raw = !input_redirected_;
+    if (raw)
+        backend_.raw_mode(true);
+    int key;
+    try {
+        int b = next_byte(-1);
+        if (b == Backend::eof) {
+            input_ended_ = true;
+            key = 3;
+        } else if (b == 27) {
+            key = key_from_escape();
+        } else if (b == 127) {
+            key = 8;
+        } else if (b == '\r') {
+            int n = next_byte(0);
+            if (n != '\n')
+                lookahead_ = n;
+            key = 13;
+        } else if (b == '\n') {
+            key = 13;
+        } else {
+            key = b;
+        }
+    } catch (...) {
+        if (raw)
+            backend_.raw_mode(false);
+        throw;
+    }
+    if (raw)
+        backend_.raw_mode(false);
+    return key;
+}
+
+void Console::flush_keys()
+{
+    pending_scan_ = -1;
+    if (!input_redirected_) {
+        lookahead_ = Backend::timeout;
+        backend_.discard_input();
+    }
+}
+
+void Console::beep()
+{
+    if (!redirected_)
+        backend_.write("\a");
+}
+
+std::string Console::read_line()
+{
+    if (input_ended_)
+        throw InputEnded{pending_signal()};
+    flush();
+    int column = cx_ + static_cast<int>(window_buffer_.size());
+    std::string reply;
+    for (;;) {
+        int b;
+        try {
+            b = next_byte(-1);
+        } catch (const InputEnded&) {
+            input_ended_ = true;
+            throw;
+        }
+        if (b == Backend::timeout)
+            continue;
+        if (b == Backend::eof) {
+            if (reply.empty()) {
+                input_ended_ = true;
+                throw InputEnded{0};
+            }
+            lookahead_ = Backend::eof;
+            break;
+        }
+        if (b == '\n')
+            break;
+        reply += static_cast<char>(b);
+    }
+    if (!reply.empty() && reply.back() == '\r')
+        reply.pop_back();
+    if (input_redirected_) {
+        put(reply);
+        return reply;
+    }
+    // The terminal echoed the reply and its line end: go back behind it.
+    int len = static_cast<int>(reply.size());
+    if (!redirected_) {
+        int col = column + len;
+        if (col > columns)
+            col = columns;
+        backend_.write("\x1b[A\x1b[" + std::to_string(col) + "G");
+    }
+    for (int i = 0; i < len && column + i <= columns; ++i)
+        screen_[cy_][column + i] = Cell{reply[static_cast<std::size_t>(i)],
+                                        static_cast<unsigned char>(attribute_)};
+    cx_ = column + len;
+    if (cx_ > columns + 1)
+        cx_ = columns + 1;
+    return reply;
+}
+
+void Console::flush()
+{
+    flush_window_buffer();
+    backend_.flush();
+}
+
+void Console::restore()
+{
+    flush_window_buffer();
+    if (!redirected_)
+        backend_.write("\x1b[0m");
+    backend_.flush();
+    if (!input_redirected_)
+        backend_.raw_mode(false);
+}
+
+} // namespace console

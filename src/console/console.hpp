@@ -1,0 +1,153 @@
+// The character screen: cursor, colours, windows and key input on a POSIX
+// terminal (ANSI sequences, termios) or on redirected standard streams.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "console/sink.hpp"
+
+namespace console {
+
+// Thrown by the readers when standard input has ended or a terminating signal
+// arrived: the run then ends as QU would.
+struct InputEnded {
+    int signal = 0;  // the signal number, 0 for end of input
+};
+
+// The byte streams under the console: the real terminal, or strings in tests.
+class Backend {
+public:
+    static constexpr int eof = -1;
+    static constexpr int timeout = -2;
+
+    virtual ~Backend() = default;
+    virtual bool output_is_terminal() const = 0;
+    virtual bool input_is_terminal() const = 0;
+    virtual void write(std::string_view bytes) = 0;
+    virtual void flush() = 0;
+    // Next input byte (0..255), eof, or timeout when none came within
+    // timeout_ms (a negative timeout waits). Throws InputEnded on a signal.
+    virtual int read_byte(int timeout_ms) = 0;
+    virtual void raw_mode(bool on) = 0;
+    virtual void discard_input() = 0;
+};
+
+// The console: one per run. It keeps a model of the 80 x 25 screen so that
+// cursor queries and the window writer work the same on a terminal and on
+// redirected output.
+class Console : public Sink {
+public:
+    static constexpr int columns = 80;
+    static constexpr int rows = 25;
+
+    explicit Console(Backend& backend);
+
+    // Output is a file or a pipe: no escape sequences, plain text.
+    bool redirected() const { return redirected_; }
+    bool input_redirected() const { return input_redirected_; }
+
+    // Sink
+    void put(std::string_view text) override;
+    void endl() override;
+    bool is_screen() const override { return true; }
+
+    void goto_xy(int x, int y);
+    int where_x() const;
+    int where_y() const;
+    void text_color(int c);
+    void text_background(int c);
+    int attribute() const { return attribute_; }
+    void clear_screen();
+    void set_window(int x1, int y1, int x2, int y2);
+    void small_window(int x, int y);
+    void full_window();
+    bool window_is_full() const;
+
+    // One keystroke: a character code, or 0 followed by the scan code on the
+    // next call. At end of input returns 3 (the field editor accepts on it).
+    int read_key();
+    void flush_keys();
+    void beep();
+
+    // One reply line as typed, without its line end. Redirected input is
+    // echoed; on a terminal the cursor goes back behind the reply on the
+    // question row. Throws InputEnded.
+    std::string read_line();
+    bool input_ended() const { return input_ended_; }
+
+    // Resets colours and the terminal mode (end of run, signals).
+    void restore();
+    void flush();
+
+    // The character at a screen position (1-based), from the screen model.
+    char cell(int x, int y) const;
+
+    // Prompting and paging state (start-up values 1, 1, "D", 2).
+    int pause_flag = 1;
+    int pause_saved = 1;
+    std::string device = "D";
+    int output_code = 2;
+    // NT family (start-up, from the OS variable): decides full-buffer clearing.
+    bool nt_family = false;
+
+private:
+    struct Cell {
+        char ch = ' ';
+        unsigned char attr = 0;
+    };
+
+    void put_full(char c);
+    void put_window(char c);
+    void flush_window_buffer();
+    void write_cells(int x, int y, std::string_view text);
+    void scroll_window();
+    void newline_full();
+    void emit_attribute();
+    void emit_goto(int x, int y);
+    void draw_rows(int y1, int y2, int x1, int x2);
+    int next_byte(int timeout_ms);
+    int key_from_escape();
+
+    Backend& backend_;
+    bool redirected_;
+    bool input_redirected_;
+    bool input_ended_ = false;
+    std::array<std::array<Cell, columns + 1>, rows + 1> screen_{};
+    int cx_ = 1, cy_ = 1;                        // cursor, 1-based screen coordinates
+    int wx1_ = 1, wy1_ = 1, wx2_ = columns, wy2_ = rows;  // current window
+    std::string window_buffer_;
+    int attribute_ = 0x07;
+    int pending_scan_ = -1;
+    int lookahead_ = Backend::timeout;           // a byte read ahead and not yet used
+};
+
+// The real terminal on file descriptors 0 and 1.
+class PosixBackend : public Backend {
+public:
+    PosixBackend();
+    ~PosixBackend() override;
+    bool output_is_terminal() const override { return out_tty_; }
+    bool input_is_terminal() const override { return in_tty_; }
+    void write(std::string_view bytes) override;
+    void flush() override;
+    int read_byte(int timeout_ms) override;
+    void raw_mode(bool on) override;
+    void discard_input() override;
+    void restore_terminal();
+
+private:
+    bool out_tty_;
+    bool in_tty_;
+    std::string out_;
+    unsigned char in_[4096];
+    int in_len_ = 0, in_pos_ = 0;
+};
+
+// SIGINT, SIGTERM and SIGHUP: the next read ends the run with InputEnded.
+void install_signal_handlers();
+// The signal that arrived, or 0.
+int pending_signal();
+
+} // namespace console

@@ -1,0 +1,134 @@
+// The POSIX terminal under the console: file descriptors 0 and 1, termios
+// modes, and the terminating signals.
+#include "console/console.hpp"
+
+#include <cerrno>
+#include <csignal>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace console {
+
+namespace {
+
+volatile std::sig_atomic_t received_signal = 0;
+
+termios saved_mode{};
+bool have_saved_mode = false;
+
+void on_signal(int sig) { received_signal = sig; }
+
+void check_signal()
+{
+    if (received_signal != 0)
+        throw InputEnded{static_cast<int>(received_signal)};
+}
+
+} // namespace
+
+void install_signal_handlers()
+{
+    struct sigaction sa {};
+    sa.sa_handler = on_signal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = 0;  // no SA_RESTART: a blocked read returns at once
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);  // a closed pipe must not end the run unsaved
+}
+
+int pending_signal() { return static_cast<int>(received_signal); }
+
+PosixBackend::PosixBackend()
+    : out_tty_(isatty(STDOUT_FILENO) != 0),
+      in_tty_(isatty(STDIN_FILENO) != 0)
+{
+    if (in_tty_ && tcgetattr(STDIN_FILENO, &saved_mode) == 0)
+        have_saved_mode = true;
+}
+
+PosixBackend::~PosixBackend() { restore_terminal(); }
+
+void PosixBackend::write(std::string_view bytes)
+{
+    out_.append(bytes);
+    if (out_.size() > 8192)
+        flush();
+}
+
+void PosixBackend::flush()
+{
+    std::size_t done = 0;
+    while (done < out_.size()) {
+        ssize_t n = ::write(STDOUT_FILENO, out_.data() + done, out_.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;  // output gone (hang-up, closed pipe): nothing more to show
+        done += static_cast<std::size_t>(n);
+    }
+    out_.clear();
+}
+
+int PosixBackend::read_byte(int timeout_ms)
+{
+    if (in_pos_ < in_len_)
+        return in_[in_pos_++];
+    for (;;) {
+        check_signal();
+        pollfd pfd{STDIN_FILENO, POLLIN, 0};
+        int r = ::poll(&pfd, 1, timeout_ms);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return eof;
+        }
+        if (r == 0)
+            return timeout;
+        ssize_t n = ::read(STDIN_FILENO, in_, sizeof in_);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            return eof;
+        }
+        if (n == 0)
+            return eof;
+        in_len_ = static_cast<int>(n);
+        in_pos_ = 0;
+        return in_[in_pos_++];
+    }
+}
+
+void PosixBackend::raw_mode(bool on)
+{
+    if (!in_tty_ || !have_saved_mode)
+        return;
+    if (!on) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
+        return;
+    }
+    termios raw = saved_mode;
+    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ISIG | IEXTEN));
+    raw.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL | INLCR));
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+}
+
+void PosixBackend::discard_input()
+{
+    in_pos_ = in_len_ = 0;
+    if (in_tty_)
+        tcflush(STDIN_FILENO, TCIFLUSH);
+}
+
+void PosixBackend::restore_terminal()
+{
+    flush();
+    if (have_saved_mode)
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
+}
+
+} // namespace console

@@ -1,0 +1,73 @@
+// The command table, in the order of dispatch.
+#include "control/commands.hpp"
+
+#include <array>
+
+#include "control/control_commands.hpp"
+
+namespace control {
+
+namespace {
+
+constexpr std::array<Command, 46> table{{
+    {"OB", nullptr, Extra::none},            // observed pattern from the keyboard
+    {"CE", nullptr, Extra::none},            // cell data
+    {"ZE", nullptr, Extra::none},            // zero correction
+    {"WA", nullptr, Extra::none},            // wavelength
+    {"QM", nullptr, Extra::none},            // Qmax
+    {"AB", nullptr, Extra::none},            // absences flag
+    {"HL", nullptr, Extra::none},            // index limits
+    {"CA", nullptr, Extra::none},            // calculated pattern and comparison
+    {"MM", nullptr, Extra::map_mm},          // merit map
+    {"M1", nullptr, Extra::map_m1},          // map thumbnails
+    {"M3", nullptr, Extra::map_m3},          // three principal sections
+    {"HM", nullptr, Extra::map_hm},          // heuristic map
+    {"QA", nullptr, Extra::none},            // primary Q(A) row scan
+    {"CD", nullptr, Extra::none},            // change directory
+    {"DR", nullptr, Extra::none},
+    {"PR", nullptr, Extra::blank_if_no_obs}, // printer toggle
+    {"OF", nullptr, Extra::blank_if_no_obs}, // copy-file toggle
+    {"LO", nullptr, Extra::none},            // load a dataset
+    {"IM", nullptr, Extra::none},            // import a peak list
+    {"LC", nullptr, Extra::none},            // load a cell from a summary file
+    {"SA", nullptr, Extra::none},            // save
+    {"PS", nullptr, Extra::none},            // pattern separation
+    {"IN", nullptr, Extra::hand_over},       // indexing run
+    {"DI", nullptr, Extra::hand_over},       // direct-indexing run
+    {"ED", nullptr, Extra::none},            // pattern editor
+    {"QC", nullptr, Extra::none},            // Qcalc for given indices
+    {"LI", nullptr, Extra::none},            // list the observed pattern
+    {"EF", nullptr, Extra::none},            // end-of-file mark in the copy
+    {"HE", nullptr, Extra::none},            // help
+    {"?", nullptr, Extra::none},
+    {"TR", nullptr, Extra::none},            // linear 2Theta transformation
+    {"SC", nullptr, Extra::none},            // self-calibration
+    {"HO", nullptr, Extra::none},            // harmonics
+    {"ZT", nullptr, Extra::none},            // zone transformations
+    {"RS", nullptr, Extra::none},            // rescale
+    {"MS", nullptr, Extra::none},            // modify summary files
+    {"EP", nullptr, Extra::none},            // extend the pattern
+    {"PE", nullptr, Extra::none},            // ab initio testbed
+    {"RU", RU, Extra::none},                 // operating-system command
+    {"VF", nullptr, Extra::none},            // view a file
+    {"VM", nullptr, Extra::none},            // view the manual
+    {"VE", VE, Extra::none},                 // version and directories
+    {"QU", nullptr, Extra::quit},
+    {"EN", nullptr, Extra::quit},
+    {"EX", nullptr, Extra::quit},
+    {"BY", nullptr, Extra::quit},
+}};
+
+} // namespace
+
+std::span<const Command> command_table() { return table; }
+
+const Command* find_command(std::string_view code)
+{
+    for (const Command& c : table)
+        if (c.code == code)
+            return &c;
+    return nullptr;
+}
+
+} // namespace control

@@ -1,0 +1,76 @@
+// RU and the operating-system command runner with its start-error report.
+#include <string>
+
+#include "console/console.hpp"
+#include "console/platform.hpp"
+#include "console/prompt.hpp"
+#include "console/utilities.hpp"
+#include "control/control_commands.hpp"
+#include "control/session.hpp"
+
+namespace control {
+
+void report_start_error(Session& s, std::string_view name, int code)
+{
+    if (code < 1 || code > 31)
+        return;
+    std::string who = name.empty() ? "Windows" : std::string(name);
+    std::string text;
+    switch (code) {
+    case 2: text = "File not found or\n   command interpreter not found in COMSPEC"; break;
+    case 3: text = "Path not found"; break;
+    case 4: text = "Too many open files"; break;
+    case 5: text = "File access denied"; break;
+    case 6: text = "Invalid file handle\n   (file variable is corrupt?)"; break;
+    case 8: text = "Not enough memory left free"; break;
+    case 11: text = "Called .EXE file is invalid or corrupt"; break;
+    case 15: text = "Invalid drive number"; break;
+    default: text = "Error number = " + std::to_string(code); break;
+    }
+    s.con.endl();
+    s.con.line("** Could not execute " + who + " command:  " + text + " **");
+}
+
+void run_os_command(Session& s, std::string command, std::string_view name)
+{
+    console::Console& con = s.con;
+    if (command.empty()) {
+        con.endl();
+        con.endl();
+        command = console::read_reply(con, "O/S Command to be run: ");
+    }
+    int result;
+    if (console::squeeze_upper(command) == "CLS") {
+        con.clear_screen();  // the one DOS command with a screen effect here
+        result = 0;
+    } else {
+        con.flush();
+        result = console::start_shell_command(command);
+    }
+    if (result > 232)
+        result = 0;
+    s.run.os_exec_result = result;
+    con.goto_xy(1, 25);
+    if (result != 0)
+        report_start_error(s, name, result);
+    if (s.ds.Nobs == 0)
+        con.endl();
+}
+
+// RU: run an operating-system command typed by the user.
+void RU(Session& s)
+{
+    console::Console& con = s.con;
+    con.clear_screen();
+    con.line(console::blanks(21) + "** Run an Operating System Command **");
+    con.endl();
+    con.line("Commands that produce lengthy output will scroll the Latticor");
+    con.line("pronpt out of view, so please press ENTER after running the command.");
+    con.line("The screen will then be cleared and the Latticor prompt will reappear.");
+    run_os_command(s, "", "O/S");
+    console::pause(con);
+    run_os_command(s, "Cls", "O/S");
+    con.clear_screen();
+}
+
+} // namespace control

@@ -1,0 +1,148 @@
+// Text files with CR LF line ends and write-error capture.
+#include "dataset/textfile.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+
+#include "console/platform.hpp"
+
+namespace dataset {
+
+TextFile::~TextFile() { close(); }
+
+int TextFile::open_read(const std::string& path)
+{
+    close();
+    std::string real = console::resolve_path(path);
+    file_ = std::fopen(real.c_str(), "rb");
+    if (file_ == nullptr)
+        return errno != 0 ? errno : 2;
+    path_ = path;
+    writing_ = false;
+    error_ = 0;
+    return 0;
+}
+
+int TextFile::open_append(const std::string& path)
+{
+    close();
+    std::string real = console::resolve_path(path);
+    file_ = std::fopen(real.c_str(), "ab");
+    if (file_ == nullptr)
+        return errno != 0 ? errno : 5;
+    path_ = path;
+    writing_ = true;
+    error_ = 0;
+    return 0;
+}
+
+int TextFile::open_create(const std::string& path)
+{
+    close();
+    std::string real = console::resolve_path(path);
+    file_ = std::fopen(real.c_str(), "wb");
+    if (file_ == nullptr)
+        return errno != 0 ? errno : 5;
+    path_ = path;
+    writing_ = true;
+    error_ = 0;
+    return 0;
+}
+
+int TextFile::open_replace(const std::string& path)
+{
+    close();
+    std::string real = console::resolve_path(path);
+    std::string temp = real + ".tmp" + std::to_string(::getpid());
+    file_ = std::fopen(temp.c_str(), "wb");
+    if (file_ == nullptr)
+        return errno != 0 ? errno : 5;
+    path_ = path;
+    temp_path_ = temp;
+    writing_ = true;
+    error_ = 0;
+    return 0;
+}
+
+int TextFile::commit()
+{
+    if (file_ == nullptr)
+        return 103;
+    flush();
+    if (std::fclose(file_) != 0 && error_ == 0)
+        error_ = errno != 0 ? errno : 101;
+    file_ = nullptr;
+    if (temp_path_.empty())
+        return error_;
+    std::string temp = temp_path_;
+    temp_path_.clear();
+    if (error_ != 0) {
+        std::remove(temp.c_str());
+        return error_;
+    }
+    if (std::rename(temp.c_str(), console::resolve_path(path_).c_str()) != 0) {
+        error_ = errno != 0 ? errno : 101;
+        std::remove(temp.c_str());
+    }
+    return error_;
+}
+
+void TextFile::close()
+{
+    if (file_ == nullptr)
+        return;
+    if (!temp_path_.empty()) {
+        std::fclose(file_);
+        std::remove(temp_path_.c_str());
+        temp_path_.clear();
+    } else {
+        if (writing_)
+            flush();
+        std::fclose(file_);
+    }
+    file_ = nullptr;
+    writing_ = false;
+}
+
+void TextFile::put(std::string_view text)
+{
+    if (file_ == nullptr || !writing_) {
+        if (error_ == 0)
+            error_ = 103;
+        return;
+    }
+    if (text.empty())
+        return;
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() && error_ == 0)
+        error_ = errno != 0 ? errno : 101;
+}
+
+void TextFile::endl() { put("\r\n"); }
+
+void TextFile::flush()
+{
+    if (file_ != nullptr && writing_ && std::fflush(file_) != 0 && error_ == 0)
+        error_ = errno != 0 ? errno : 101;
+}
+
+int TextFile::get()
+{
+    if (file_ == nullptr)
+        return EOF;
+    return std::fgetc(file_);
+}
+
+int TextFile::peek()
+{
+    if (file_ == nullptr)
+        return EOF;
+    int c = std::fgetc(file_);
+    if (c != EOF)
+        std::ungetc(c, file_);
+    return c;
+}
+
+bool TextFile::at_eof() { return peek() == EOF; }
+
+} // namespace dataset

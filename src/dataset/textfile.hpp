@@ -1,0 +1,55 @@
+// A text file opened for reading or writing. Written lines end with CR LF;
+// reading accepts LF and CR LF. A write error is kept as an errno value.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "console/sink.hpp"
+
+namespace dataset {
+
+class TextFile : public console::Sink {
+public:
+    TextFile() = default;
+    ~TextFile() override;
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+
+    // Each returns 0 on success, else the errno value.
+    int open_read(const std::string& path);
+    int open_append(const std::string& path);
+    int open_create(const std::string& path);
+    // Writes to a temporary file beside `path`; commit() renames it over
+    // `path` only when every write succeeded, so a failed save never destroys
+    // the file it replaces.
+    int open_replace(const std::string& path);
+    int commit();
+    void close();  // a replaced file not committed is discarded
+
+    bool is_open() const { return file_ != nullptr; }
+    bool for_output() const { return writing_; }
+    const std::string& path() const { return path_; }
+
+    // ---- writing ----
+    void put(std::string_view text) override;
+    void endl() override;
+    void flush();
+    int error() const { return error_; }  // first write error, 0 if none
+    void clear_error() { error_ = 0; }
+
+    // ---- reading ----
+    int get();   // next byte or EOF
+    int peek();
+    bool at_eof();
+
+private:
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    std::string temp_path_;
+    bool writing_ = false;
+    int error_ = 0;
+};
+
+} // namespace dataset

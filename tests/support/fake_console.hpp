@@ -1,0 +1,53 @@
+// A console over strings: replies come from a script, the screen is captured.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "console/console.hpp"
+#include "control/session.hpp"
+
+namespace testing_support {
+
+class StringBackend : public console::Backend {
+public:
+    explicit StringBackend(std::string input, bool terminal = false)
+        : input_(std::move(input)), terminal_(terminal)
+    {
+    }
+    bool output_is_terminal() const override { return terminal_; }
+    bool input_is_terminal() const override { return terminal_; }
+    void write(std::string_view bytes) override { output.append(bytes); }
+    void flush() override {}
+    int read_byte(int) override
+    {
+        if (pos_ >= input_.size())
+            return eof;
+        return static_cast<unsigned char>(input_[pos_++]);
+    }
+    void raw_mode(bool) override {}
+    void discard_input() override {}
+
+    std::string output;
+
+private:
+    std::string input_;
+    std::size_t pos_ = 0;
+    bool terminal_;
+};
+
+// A whole session driven by a script of replies.
+struct FakeSession {
+    explicit FakeSession(std::string input = "", bool terminal = false)
+        : backend(std::move(input), terminal), con(backend), s(con)
+    {
+    }
+    const std::string& screen() const { return backend.output; }
+    void clear_screen_text() { backend.output.clear(); }
+
+    StringBackend backend;
+    console::Console con;
+    control::Session s;
+};
+
+} // namespace testing_support

@@ -1,0 +1,92 @@
+#!/bin/sh
+# Runs one transcript test: pipes <name>.in into the program in a fresh
+# temporary directory and compares what it prints with <name>.out.
+#
+#   <name>.in      the replies, one per line (required)
+#   <name>.out     the expected screen (required)
+#   <name>.setup/  files copied into the directory before the run
+#   <name>.after/  files that must exist after the run, compared exactly
+#   <name>.env     shell lines sourced before the run (e.g. OS=Windows_NT)
+#   <name>.args    command-line arguments
+#   <name>.rc      the expected exit code (default 0)
+#   <name>.check   a shell script run in the directory afterwards; must exit 0
+#
+# Dates ("08Dec26") and times ("12:34:56") vary and are masked on both sides.
+# With UPDATE=1 the expected screen is written instead of compared.
+set -u
+bin=$1
+dir=$2
+name=$3
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/latticor-transcript.XXXXXX") || exit 2
+trap 'rm -rf "$work"' EXIT
+
+if [ -d "$dir/$name.setup" ]; then
+    cp -R "$dir/$name.setup/." "$work/"
+fi
+
+mask() {
+    sed -E -e 's/[0-9]{2}(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)[0-9]{2}/<DATE>/g' \
+           -e 's/[0-9]{2}:[0-9]{2}:[0-9]{2}/<TIME>/g' "$1"
+}
+
+args=""
+[ -f "$dir/$name.args" ] && args=$(cat "$dir/$name.args")
+expected_rc=0
+[ -f "$dir/$name.rc" ] && expected_rc=$(cat "$dir/$name.rc")
+
+(
+    cd "$work" || exit 2
+    unset OS COMSPEC
+    if [ -f "$dir/$name.env" ]; then
+        set -a
+        . "$dir/$name.env"
+        set +a
+    fi
+    # shellcheck disable=SC2086
+    exec "$bin" $args < "$dir/$name.in" > "$work/.screen" 2>&1
+)
+rc=$?
+
+status=0
+if [ "${UPDATE:-0}" = 1 ]; then
+    mask "$work/.screen" > "$dir/$name.out"
+else
+    mask "$work/.screen" > "$work/.screen.masked"
+    mask "$dir/$name.out" > "$work/.expected.masked"
+    if ! diff -u "$work/.expected.masked" "$work/.screen.masked"; then
+        echo "** screen differs from $name.out **"
+        status=1
+    fi
+fi
+
+if [ "$rc" != "$expected_rc" ]; then
+    echo "** exit code $rc, expected $expected_rc **"
+    status=1
+fi
+
+if [ -d "$dir/$name.after" ]; then
+    for f in $(cd "$dir/$name.after" && find . -type f | sort); do
+        if [ ! -f "$work/$f" ]; then
+            echo "** expected file $f was not written **"
+            status=1
+            continue
+        fi
+        mask "$dir/$name.after/$f" > "$work/.want"
+        mask "$work/$f" > "$work/.got"
+        if ! cmp -s "$work/.want" "$work/.got"; then
+            echo "** file $f differs **"
+            diff -u "$work/.want" "$work/.got" | cat -A | head -40
+            status=1
+        fi
+    done
+fi
+
+if [ -f "$dir/$name.check" ]; then
+    if ! (cd "$work" && sh "$dir/$name.check"); then
+        echo "** check $name.check failed **"
+        status=1
+    fi
+fi
+
+exit $status
