@@ -3,10 +3,17 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "dataset/textfile.hpp"
 
+namespace control {
+struct Session;
+}
+
 namespace console {
+
+class Console;
 
 struct Channels {
     int last_channel = 0;   // highest channel a report is written to
@@ -20,6 +27,28 @@ struct Channels {
     dataset::TextFile map_cmm;
     dataset::TextFile map_sum;
 };
+
+// OF, PR, EF.
+void OF(control::Session& s);
+void PR(control::Session& s);
+void EF(control::Session& s);
+
+void toggle_copy(control::Session& s);
+void toggle_printer(control::Session& s);
+void end_copy_file(control::Session& s);
+
+// Opens the copy file for the working dataset when the copy bit is set;
+// true when the copy file is open afterwards.
+bool ensure_copy_open(control::Session& s);
+void open_copy(control::Session& s, std::string_view name);
+void close_copy(control::Session& s);
+// After a report: the printing notice, and a form feed into the copy.
+void report_end(control::Session& s);
+// The one-line notice that printing is not supported.
+void printing_notice(Console& con);
+// Opens "<name>.LOG" for appending unless open; true when open.
+bool open_log_file(control::Session& s, std::string_view name);
+void open_map_files(control::Session& s, std::string_view name);
 
 // The shutdown closes every file that is open.
 void close_all(Channels& ch);

@@ -1,0 +1,25 @@
+// The cell command and the calculated pattern.
+#pragma once
+
+#include "dataset/dataset.hpp"
+
+namespace control {
+struct Session;
+}
+
+namespace cell {
+
+void CE(control::Session& s);   // input, display or edit the cell
+void CA(control::Session& s);   // calculated pattern and comparison
+
+// CE without questions, for LC: Ctype 1, the stored direct cell expanded,
+// shown in full, with the copy offer.
+void expand_direct_cell(control::Session& s);
+
+// Automatic index limits from the cell and Qmax (all 0 without a valid cell).
+void automatic_limits(const dataset::Dataset& ds, dataset::IndexRow& limits);
+// Sort of the calculated pattern by Q, and removal of symmetry duplicates.
+void sort_calculated(dataset::Dataset& ds);
+void remove_symmetry_duplicates(dataset::Dataset& ds);
+
+} // namespace cell

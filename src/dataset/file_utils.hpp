@@ -1,0 +1,60 @@
+// Text-file utilities: opening with reported failures, writers with error
+// reporting, the comma-delimited and fixed-width field readers, and the
+// names of dataset files.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "dataset/textfile.hpp"
+
+namespace console {
+class Console;
+}
+namespace control {
+struct Session;
+}
+
+namespace dataset {
+
+// ---- names ----
+// Data directory + name (blanks removed, upper case) + extension.
+std::string data_file_path(const control::Session& s, std::string_view name,
+                           std::string_view extension);
+std::string dataset_path(const control::Session& s, std::string_view name);  // ".CDT"
+bool dataset_exists(const control::Session& s, std::string_view name, std::string& path);
+bool file_exists_in_data_dir(const control::Session& s, std::string_view name,
+                             std::string_view extension, std::string& path);
+
+// ---- opening ----
+// Reports "** OpenInFile failed to open file ..." on failure.
+bool open_read(console::Console& con, TextFile& f, const std::string& path);
+// if_exists: 'O' overwrite (through a temporary file, see TextFile), 'A'
+// append, 'Q' ask (default_yes gives the default of the question).
+bool open_write(console::Console& con, TextFile& f, const std::string& path, char if_exists,
+                bool default_yes = false);
+// Ends a file opened by open_write; reports a failed commit as a write error.
+bool close_write(console::Console& con, TextFile& f);
+
+// ---- writers with error reporting ----
+bool wr_dbl(console::Console& con, TextFile& f, double x, int w, int d, int line_ends);
+bool wr_int(console::Console& con, TextFile& f, long long i, int w, int line_ends);
+bool wr_str(console::Console& con, TextFile& f, std::string_view text, int line_ends);
+std::string write_error_text(int code);
+
+// ---- comma-delimited field readers: 0 on success, else the error code ----
+int read_double(console::Console& con, TextFile& f, double& x);
+int read_integer(console::Console& con, TextFile& f, int& i);
+int read_quoted(console::Console& con, TextFile& f, std::string& s);
+
+// ---- fixed-width field readers ----
+char frd_char(console::Console& con, TextFile& f);
+int frd_text(console::Console& con, TextFile& f, int n, std::string& s);
+int frd_int(console::Console& con, TextFile& f, int n, int& i);
+int frd_dbl(console::Console& con, TextFile& f, int n, double& x);
+int frd_dbl_comma(console::Console& con, TextFile& f, int n, double& x);
+void frd_skip(console::Console& con, TextFile& f, int n);
+// Skips the rest of the current line, its line end included.
+void skip_line(TextFile& f);
+
+} // namespace dataset
