@@ -1,0 +1,16 @@
+// Pieces of the full cell display that the cell command shows on their own.
+#pragma once
+
+#include "console/sink.hpp"
+#include "dataset/dataset.hpp"
+
+namespace cell {
+
+// The two direct-cell lines and the blank line after them.
+void direct_cell_lines(console::Sink& out, const dataset::Dataset& ds);
+// The header and value lines of the powder constants.
+void powder_constant_lines(console::Sink& out, const dataset::Dataset& ds);
+// The header and value lines of the Delaunay constants.
+void delaunay_lines(console::Sink& out, const dataset::Dataset& ds);
+
+} // namespace cell
