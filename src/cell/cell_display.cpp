@@ -64,11 +64,25 @@ void direct_cell_lines(console::Sink& out, const dataset::Dataset& ds)
     out.endl();
 }
 
+std::string powder_constant_header()
+{
+    std::string head = "     Q(A)";
+    for (const char* name : {"Q(B)", "Q(C)", "Q(D)", "Q(E)", "Q(F)"})
+        head += console::blanks(9) + name;
+    return head;
+}
+
+std::string delaunay_header()
+{
+    std::string head = "      P";
+    for (const char* letter : {"Q", "R", "S", "T", "U"})
+        head += console::blanks(12) + letter;
+    return head;
+}
+
 void powder_constant_lines(console::Sink& out, const dataset::Dataset& ds)
 {
-    out.line("     Q(A)" + console::blanks(9) + "Q(B)" + console::blanks(9) + "Q(C)" +
-             console::blanks(9) + "Q(D)" + console::blanks(9) + "Q(E)" + console::blanks(9) +
-             "Q(F)");
+    out.line(powder_constant_header());
     out.put(real_text(ds.QQ[1], 11, 5) + real_text(ds.QQ[2], 13, 5) + real_text(ds.QQ[3], 13, 5));
     for (int i = 4; i <= 6; ++i)
         zero_field(out, ds.QQ[i], 13, 5);
@@ -77,10 +91,7 @@ void powder_constant_lines(console::Sink& out, const dataset::Dataset& ds)
 
 void delaunay_lines(console::Sink& out, const dataset::Dataset& ds)
 {
-    std::string head = "      P";
-    for (const char* letter : {"Q", "R", "S", "T", "U"})
-        head += console::blanks(12) + letter;
-    out.line(head);
+    out.line(delaunay_header());
     zero_field(out, ds.PP[1], 11, 6);
     for (int i = 2; i <= 6; ++i)
         zero_field(out, ds.PP[i], 13, 6);

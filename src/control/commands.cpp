@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "cell/commands.hpp"
 #include "control/control_commands.hpp"
 
 namespace control {
@@ -11,7 +12,7 @@ namespace {
 
 constexpr std::array<Command, 46> table{{
     {"OB", nullptr, Extra::none},            // observed pattern from the keyboard
-    {"CE", nullptr, Extra::none},            // cell data
+    {"CE", cell::CE, Extra::none},           // cell data
     {"ZE", nullptr, Extra::none},            // zero correction
     {"WA", nullptr, Extra::none},            // wavelength
     {"QM", nullptr, Extra::none},            // Qmax
