@@ -18,7 +18,7 @@ constexpr std::array<Command, 46> table{{
     {"QM", nullptr, Extra::none},            // Qmax
     {"AB", nullptr, Extra::none},            // absences flag
     {"HL", nullptr, Extra::none},            // index limits
-    {"CA", nullptr, Extra::none},            // calculated pattern and comparison
+    {"CA", cell::CA, Extra::none},           // calculated pattern and comparison
     {"MM", nullptr, Extra::map_mm},          // merit map
     {"M1", nullptr, Extra::map_m1},          // map thumbnails
     {"M3", nullptr, Extra::map_m3},          // three principal sections
