@@ -4,6 +4,7 @@
 #include <array>
 
 #include "control/control_commands.hpp"
+#include "files/commands.hpp"
 
 namespace control {
 
@@ -49,8 +50,8 @@ constexpr std::array<Command, 46> table{{
     {"EP", nullptr, Extra::none},            // extend the pattern
     {"PE", nullptr, Extra::none},            // ab initio testbed
     {"RU", RU, Extra::none},                 // operating-system command
-    {"VF", nullptr, Extra::none},            // view a file
-    {"VM", nullptr, Extra::none},            // view the manual
+    {"VF", files::VF, Extra::none},               // view a file
+    {"VM", files::VM, Extra::none},               // view the manual
     {"VE", VE, Extra::none},                 // version and directories
     {"QU", nullptr, Extra::quit},
     {"EN", nullptr, Extra::quit},
