@@ -39,8 +39,8 @@ constexpr std::array<Command, 46> table{{
     {"QC", nullptr, Extra::none},            // Qcalc for given indices
     {"LI", nullptr, Extra::none},            // list the observed pattern
     {"EF", nullptr, Extra::none},            // end-of-file mark in the copy
-    {"HE", nullptr, Extra::none},            // help
-    {"?", nullptr, Extra::none},
+    {"HE", files::HE, Extra::none},               // help
+    {"?", files::HE, Extra::none},   
     {"TR", nullptr, Extra::none},            // linear 2Theta transformation
     {"SC", nullptr, Extra::none},            // self-calibration
     {"HO", nullptr, Extra::none},            // harmonics
