@@ -39,8 +39,8 @@ constexpr std::array<Command, 46> table{{
     {"QC", nullptr, Extra::none},            // Qcalc for given indices
     {"LI", nullptr, Extra::none},            // list the observed pattern
     {"EF", nullptr, Extra::none},            // end-of-file mark in the copy
-    {"HE", files::HE, Extra::none},               // help
-    {"?", files::HE, Extra::none},   
+    {"HE", files::HE, Extra::none},       // help
+    {"?", files::HE, Extra::none},
     {"TR", nullptr, Extra::none},            // linear 2Theta transformation
     {"SC", nullptr, Extra::none},            // self-calibration
     {"HO", nullptr, Extra::none},            // harmonics
@@ -50,8 +50,8 @@ constexpr std::array<Command, 46> table{{
     {"EP", nullptr, Extra::none},            // extend the pattern
     {"PE", nullptr, Extra::none},            // ab initio testbed
     {"RU", RU, Extra::none},                 // operating-system command
-    {"VF", files::VF, Extra::none},               // view a file
-    {"VM", files::VM, Extra::none},               // view the manual
+    {"VF", files::VF, Extra::none},       // view a file
+    {"VM", files::VM, Extra::none},       // view the manual
     {"VE", VE, Extra::none},                 // version and directories
     {"QU", nullptr, Extra::quit},
     {"EN", nullptr, Extra::quit},
