@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "console/channels.hpp"
 #include "control/control_commands.hpp"
 #include "files/commands.hpp"
 
@@ -26,8 +27,8 @@ constexpr std::array<Command, 46> table{{
     {"QA", nullptr, Extra::none},            // primary Q(A) row scan
     {"CD", nullptr, Extra::none},            // change directory
     {"DR", nullptr, Extra::none},
-    {"PR", nullptr, Extra::blank_if_no_obs}, // printer toggle
-    {"OF", nullptr, Extra::blank_if_no_obs}, // copy-file toggle
+    {"PR", console::PR, Extra::blank_if_no_obs}, // printer toggle
+    {"OF", console::OF, Extra::blank_if_no_obs}, // copy-file toggle
     {"LO", nullptr, Extra::none},            // load a dataset
     {"IM", nullptr, Extra::none},            // import a peak list
     {"LC", nullptr, Extra::none},            // load a cell from a summary file
@@ -38,7 +39,7 @@ constexpr std::array<Command, 46> table{{
     {"ED", nullptr, Extra::none},            // pattern editor
     {"QC", nullptr, Extra::none},            // Qcalc for given indices
     {"LI", nullptr, Extra::none},            // list the observed pattern
-    {"EF", nullptr, Extra::none},            // end-of-file mark in the copy
+    {"EF", console::EF, Extra::none},            // end-of-file mark in the copy
     {"HE", files::HE, Extra::none},       // help
     {"?", files::HE, Extra::none},
     {"TR", nullptr, Extra::none},            // linear 2Theta transformation
