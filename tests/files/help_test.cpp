@@ -14,9 +14,10 @@
 #include "files/commands.hpp"
 #include "files/help_pages.hpp"
 #include "support/fake_console.hpp"
-#include "temp_dir.hpp"
+#include "files_test_support.hpp"
 
 using files_test::count_of;
+using files_test::lines_of;
 using testing_support::FakeSession;
 
 namespace {
@@ -31,15 +32,6 @@ public:
 private:
     std::string text_;
 };
-
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 // A page as the copy channel gets it: no pauses, the screens one after another.
 std::string page_text(files::help::Page page)
@@ -136,19 +128,6 @@ TEST(HelpPages, EveryScreenFitsTheConsole)
     }
 }
 
-TEST(HelpPages, IndexingAdviceHasThreeScreensInOrder)
-{
-    std::string text = page_text(files::help::indexing_page);
-    EXPECT_EQ(count_of(text, "(continued in screen "), 2);
-    std::size_t last = 0;
-    for (int step = 1; step <= 9; ++step) {
-        std::size_t at = text.find("(" + std::to_string(step) + ") ");
-        ASSERT_NE(at, std::string::npos) << "step " << step;
-        EXPECT_GT(at, last) << "step " << step;
-        last = at;
-    }
-}
-
 TEST(HelpPages, IndexingAdviceOnTheScreenPausesBetweenScreensAndAtTheEnd)
 {
     FakeSession f("\n\n\n");
@@ -241,13 +220,4 @@ TEST(CommandLists, EveryListHasTheHeadingAndTheClosingLines)
         for (const std::string& line : lines_of(list))
             EXPECT_LE(line.size(), 79u) << line;
     }
-}
-
-TEST(CommandLists, CopyChannelGetsTheScreensWithoutPauses)
-{
-    FakeSession f;
-    CaptureSink sink;
-    files::help::next_screen(f.s, sink, 2);
-    EXPECT_EQ(sink.text(), "\n(continued in screen 2)\n");
-    EXPECT_TRUE(f.screen().empty());
 }
