@@ -38,9 +38,7 @@ bool copy_file_ready(control::Session& s)
 {
     if ((s.con.output_code & 2) != 0)
         return console::ensure_copy_open(s);
-    console::open_copy(s, s.ds.Dset);
-    if (!s.out.copy.is_open())
-        s.con.line("** Can't open outfile " + s.ds.Dset + ".LXO **");
+    console::open_copy(s, s.ds.Dset);  // reports a failure itself
     return s.out.copy.is_open();
 }
 

@@ -4,12 +4,10 @@
 
 #include <array>
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "cell/conversions.hpp"
 #include "console/utilities.hpp"
+#include "cell_test_support.hpp"
 #include "support/fake_console.hpp"
 
 namespace {
@@ -253,22 +251,15 @@ class ReciprocalAngleFailures : public CellConversions {
 protected:
     void SetUp() override
     {
-        dir = testing::TempDir() + "cell_log_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
-        ds.data_dir = dir;
         ds.Dset = "LOGTEST";
         ds.Q2A = {0, 100.0, 100.0, 100.0};
     }
     std::string log_text()
     {
         f.s.out.log.close();
-        std::ifstream in(dir + "LOGTEST.LOG", std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
+        return dir.read("LOGTEST.LOG");
     }
-    std::string dir;
+    cell_testing::ScratchDirectory dir;  // the log file is written here
 };
 
 TEST_F(ReciprocalAngleFailures, OutOfRangeCosinesAreLoggedAndFlagged)
