@@ -63,17 +63,6 @@ TEST(CellCommand, AbandonedAndImpossibleDirectCells)
     }
 }
 
-TEST(CellCommand, PowderConstantsBeyondTheCosineLimitGiveNoCell)
-{
-    // Q(D) > 2 sqrt(Q(B) Q(C)) = 244.9
-    testing_support::FakeSession f("2\n100\n100\n150\n250\n\n\n\n");
-    cell::CE(f.s);
-    EXPECT_NE(f.screen().find("** Impossible cell (zero or imaginary volume) **\n"), std::string::npos);
-    EXPECT_EQ(f.s.ds.Ctype, 0);
-    EXPECT_EQ(f.s.ds.V, 0.0);
-    EXPECT_EQ(f.s.ds.QQ[4], 250.0);  // kept for the next CE
-}
-
 TEST(CellCommand, DeleteForgetsLimitsPatternAndIndexing)
 {
     testing_support::FakeSession f("d\n");

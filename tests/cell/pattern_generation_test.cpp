@@ -167,32 +167,6 @@ TEST_F(PatternGeneration, CorundumOnHexagonalAxesWithObverseRhombohedralAbsences
     EXPECT_EQ(std::make_tuple(ds.CH[1], ds.CK[1], ds.CL[1]), std::make_tuple(0, 0, 3));
 }
 
-TEST_F(PatternGeneration, MonoclinicCellMatchesTheTextbookFormula)
-{
-    // Gypsum-like monoclinic cell (I2/a setting of CaSO4.2H2O): a = 5.679,
-    // b = 15.202, c = 6.522 A, beta = 118.43 degrees.
-    const double a = 5.679, b = 15.202, c = 6.522, beta = 118.43;
-    direct_cell(a, b, c, 90, beta, 90);
-    calculate(10000.0 / (2.0 * 2.0), false);
-    expect_sorted();
-    const double sb = std::sin(beta / console::deg_per_rad), cb = std::cos(beta / console::deg_per_rad);
-    auto q_mono = [&](int h, int k, int l) {
-        // 1/d^2 = (h^2/a^2 + k^2 sin^2 b/b^2 + l^2/c^2 - 2hl cos b/(ac)) / sin^2 b
-        return 10000.0 *
-               (h * h / (a * a) + k * k * sb * sb / (b * b) + l * l / (c * c) -
-                2.0 * h * l * cb / (a * c)) /
-               (sb * sb);
-    };
-    ASSERT_GT(ds.Ncalc, 20);
-    for (int i = 1; i <= ds.Ncalc; ++i)
-        EXPECT_NEAR(ds.CQ[i], q_mono(ds.CH[i], ds.CK[i], ds.CL[i]), 1e-7);
-    // Both signs of h l are distinct reflections in the monoclinic system.
-    EXPECT_NE(find(1, 0, 1), 0);
-    EXPECT_NE(find(-1, 0, 1), 0);
-    EXPECT_GT(ds.CQ[find(1, 0, 1)], ds.CQ[find(-1, 0, 1)]);  // beta > 90
-    EXPECT_EQ(std::make_tuple(ds.CH[1], ds.CK[1], ds.CL[1]), std::make_tuple(0, 1, 0));
-}
-
 TEST_F(PatternGeneration, AbsenceRulesIncludingNegativeSums)
 {
     using cell::lattice_absent;
@@ -214,17 +188,6 @@ TEST_F(PatternGeneration, AbsenceRulesIncludingNegativeSums)
     EXPECT_TRUE(lattice_absent(7, 2, 0, 0));     // -2: not a multiple of 3
     EXPECT_FALSE(lattice_absent(8, -1, 0, 1));   // R2: h-k+l = 0
     EXPECT_TRUE(lattice_absent(8, 1, 0, 1));
-}
-
-TEST_F(PatternGeneration, BodyCentredCubicKeepsEvenSums)
-{
-    direct_cell(4, 4, 4, 90, 90, 90);
-    absences(5);
-    calculate(10000.0 * 6 / 16.0 + 1.0, true);
-    ASSERT_EQ(ds.Ncalc, 3);
-    EXPECT_EQ(std::make_tuple(ds.CH[1], ds.CK[1], ds.CL[1]), std::make_tuple(1, 1, 0));
-    EXPECT_EQ(std::make_tuple(ds.CH[2], ds.CK[2], ds.CL[2]), std::make_tuple(2, 0, 0));
-    EXPECT_EQ(std::make_tuple(ds.CH[3], ds.CK[3], ds.CL[3]), std::make_tuple(2, 1, 1));
 }
 
 TEST_F(PatternGeneration, DuplicateRemovalKeepsTheLastOfARunWithPositiveK)
@@ -263,42 +226,6 @@ TEST_F(PatternGeneration, WithoutReductionBothSignsOfHk0Stay)
     cell::remove_symmetry_duplicates(ds);
     EXPECT_LT(ds.Ncalc, n);
     expect_sorted();
-}
-
-TEST_F(PatternGeneration, SortKeepsIndicesWithTheirQ)
-{
-    ds.Ncalc = 0;
-    for (int i = 1; i <= 37; ++i) {
-        ds.Ncalc = i;
-        ds.CQ[i] = std::fmod(i * 7919.0, 101.0);
-        ds.CH[i] = static_cast<int>(ds.CQ[i]);
-        ds.CK[i] = -ds.CH[i];
-        ds.CL[i] = i;
-    }
-    cell::sort_calculated(ds);
-    expect_sorted();
-    for (int i = 1; i <= ds.Ncalc; ++i) {
-        EXPECT_EQ(ds.CH[i], static_cast<int>(ds.CQ[i]));
-        EXPECT_EQ(ds.CK[i], -ds.CH[i]);
-    }
-}
-
-TEST_F(PatternGeneration, GenerationStopsAtTheCapacity)
-{
-    direct_cell(10, 10, 10, 90, 90, 90);
-    ds.Qmax = 1e6;  // limits 0..100: about 4 million reflections wanted
-    dataset::IndexRow limits{};
-    cell::automatic_limits(ds, limits);
-    EXPECT_EQ(limits, (dataset::IndexRow{0, 0, 100, 0, 100, 0, 100}));
-    cell::Overflow at;
-    EXPECT_FALSE(cell::generate_pattern(ds, limits, at));
-    EXPECT_EQ(ds.Ncalc, dataset::max_calc);
-    // The refused reflection is a wanted one that comes after the last
-    // stored line in the h, k, l loop order.
-    const int n = ds.Ncalc;
-    EXPECT_LE(100.0 * (at.h * at.h + at.k * at.k + at.l * at.l), ds.Qmax);
-    EXPECT_LT(std::make_tuple(ds.CH[n], ds.CK[n], ds.CL[n]), std::make_tuple(at.h, at.k, at.l));
-    EXPECT_EQ(find(at.h, at.k, at.l), 0);
 }
 
 } // namespace
