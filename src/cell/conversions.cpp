@@ -39,6 +39,19 @@ double angle_of(double cosine, double sine)
     return a * deg_per_rad;
 }
 
+// The three angles of a cell and their sines from the cosines (rows 4..6
+// of `cell`, rows 1..3 and 4..6 of `sines_cosines`).
+void set_angles(dataset::CellRow& cell, dataset::CellRow& sines_cosines, const double cosines[3])
+{
+    for (int i = 1; i <= 3; ++i) {
+        const double co = cosines[i - 1];
+        const double si = std::sqrt(1.0 - co * co);
+        sines_cosines[i] = si;
+        sines_cosines[i + 3] = co;
+        cell[i + 3] = angle_of(co, si);
+    }
+}
+
 // Delaunay constants: scalar products of a, b, c and d = -(a+b+c).
 void delaunay_from_direct(dataset::Dataset& ds)
 {
@@ -87,13 +100,7 @@ bool reciprocal_from_direct(dataset::Dataset& ds)
     ds.RR[2] = c * a * ds.Vstar * sb;
     ds.RR[3] = a * b * ds.Vstar * sg;
     const double cosines[3] = {cos_alpha_star, cos_beta_star, cos_gamma_star};
-    for (int i = 1; i <= 3; ++i) {
-        const double co = cosines[i - 1];
-        const double si = std::sqrt(1.0 - co * co);
-        ds.RSC[i] = si;
-        ds.RSC[i + 3] = co;
-        ds.RR[i + 3] = angle_of(co, si);
-    }
+    set_angles(ds.RR, ds.RSC, cosines);
     powder_from_reciprocal(ds);
     return true;
 }
@@ -221,13 +228,7 @@ bool cell_from_powder_constants(dataset::Dataset& ds, const dataset::CellRow& q)
     ds.RR[2] = bs;
     ds.RR[3] = cs;
     const double rcos[3] = {cos_alpha_star, cos_beta_star, cos_gamma_star};
-    for (int i = 1; i <= 3; ++i) {
-        const double co = rcos[i - 1];
-        const double si = std::sqrt(1.0 - co * co);
-        ds.RSC[i] = si;
-        ds.RSC[i + 3] = co;
-        ds.RR[i + 3] = angle_of(co, si);
-    }
+    set_angles(ds.RR, ds.RSC, rcos);
     compute_q2a(ds);
 
     ds.Vstar = 1e-6 * std::sqrt(q[1] * q[2] * q[3] * r);
@@ -240,13 +241,7 @@ bool cell_from_powder_constants(dataset::Dataset& ds, const dataset::CellRow& q)
     const double dcos[3] = {(rcos[1] * rcos[2] - rcos[0]) / (sb * sg),
                             (rcos[2] * rcos[0] - rcos[1]) / (sg * sa),
                             (rcos[0] * rcos[1] - rcos[2]) / (sa * sb)};
-    for (int i = 1; i <= 3; ++i) {
-        const double co = dcos[i - 1];
-        const double si = std::sqrt(1.0 - co * co);
-        ds.DSC[i] = si;
-        ds.DSC[i + 3] = co;
-        ds.DD[i + 3] = angle_of(co, si);
-    }
+    set_angles(ds.DD, ds.DSC, dcos);
     delaunay_from_direct(ds);
     return true;
 }
@@ -272,13 +267,7 @@ bool cell_from_delaunay(dataset::Dataset& ds)
     ds.DD[1] = a;
     ds.DD[2] = b;
     ds.DD[3] = c;
-    for (int i = 1; i <= 3; ++i) {
-        const double co = cosines[i - 1];
-        const double si = std::sqrt(1.0 - co * co);
-        ds.DSC[i] = si;
-        ds.DSC[i + 3] = co;
-        ds.DD[i + 3] = angle_of(co, si);
-    }
+    set_angles(ds.DD, ds.DSC, cosines);
     cell_volume(ds);
     if (!(ds.V > 0.0))
         return false;
