@@ -85,7 +85,7 @@ bool write_example(control::Session& s, const Material& m, const std::string& di
     dataset::Dataset& ds = s.ds;
     ds = dataset::Dataset();
     ds.Dset = m.name;
-    ds.Title = m.title;
+    ds.Title = m.title;  // at most 69 characters, as the title editor keeps
     ds.Dflag = 1;  // the lines are given as 2Theta
     std::vector<double> qs = pattern_q(m, ds);
     ds.Nobs = static_cast<int>(qs.size());
@@ -125,7 +125,7 @@ int main(int argc, char** argv)
          30},
         // Corundum alpha-Al2O3, R-3c on hexagonal axes (obverse): -h+k+l = 3n,
         // and l even for h,-h,0,l and its equivalents h,0,-h,l and 0,k,-k,l.
-        {"CORUNDUM", "Corundum alpha-Al2O3, R-3c hexagonal axes, a=4.7589 c=12.991 A; computed",
+        {"CORUNDUM", "Corundum alpha-Al2O3, R-3c (hexagonal axes), a=4.7589 c=12.991 A",
          4.7589, 4.7589, 12.991, 90, 90, 120,
          [](int h, int k, int l) {
              if ((-h + k + l) % 3 != 0)
@@ -136,7 +136,7 @@ int main(int argc, char** argv)
         // Gypsum CaSO4.2H2O: on these axes the cell is body-centred, I2/a:
         // h+k+l even; h0l with h and l even (its strong lines -121, -141 and
         // -12-1 at 4.28, 3.06 and 2.87 A need the I centring).
-        {"GYPSUM", "Gypsum CaSO4.2H2O, monoclinic I2/a, a=5.679 b=15.202 c=6.522 beta=118.43",
+        {"GYPSUM", "Gypsum CaSO4.2H2O, I2/a, a=5.679 b=15.202 c=6.522 A, beta=118.43 deg",
          5.679, 15.202, 6.522, 90, 118.43, 90,
          [](int h, int k, int l) { return even(h + k + l) && (k != 0 || (even(h) && even(l))); },
          30},

@@ -19,7 +19,7 @@ void dataset_listing(control::Session& s)
     con.clear_screen();
     con.line("Drive / directory information followed by listing of Latticor datasets");
     con.line("in currently selected directory, sorted into name order:  " + data_directory_text(s) + "*.CDT");
-    files::list_files(s, s.ds.data_dir, "*", "CDT");
+    files::list_files(s, data_directory_text(s), "*", "CDT");
 }
 
 // CD: change the directory in which datasets are loaded and saved.

@@ -110,8 +110,8 @@ void LO(control::Session& s)
     con.endl();
     dataset_listing(s);
     con.endl();
-    std::string name = console::squeeze(
-        console::read_reply(con, "Load Dataset - called (omitting .CDT, default = no change): "));
+    std::string name = console::read_normalised_reply(
+        con, "Load Dataset - called (omitting .CDT, default = no change): ");
     if (name.empty()) {
         con.put("( No Change )");
         con.endl();

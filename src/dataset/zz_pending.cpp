@@ -29,7 +29,7 @@ namespace console {
 // with the cursor after the text); ENTER accepts.
 std::string edit_line(Console& con, int, int, int width, std::string_view initial, bool, bool)
 {
-    std::string text = trim_right(initial);
+    std::string text = left_part(trim_right(initial), width);
     con.put(text);
     for (;;) {
         int k = con.read_key();
