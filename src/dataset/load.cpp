@@ -57,7 +57,15 @@ bool load_file(control::Session& s, const std::string& path)
         return false;
     }
     auto copy = std::make_unique<Dataset>(s.ds);
-    if (!read_dataset(s, *copy, f)) {
+    bool read = false;
+    try {
+        read = read_dataset(s, *copy, f);
+    } catch (const console::InputEnded&) {
+        // Input ended at the name question: the working dataset stays as it was.
+        s.ds.Dset = s.ds.prev_name;
+        throw;
+    }
+    if (!read) {
         retry_hint(s);
         return false;
     }
