@@ -6,6 +6,7 @@
 #include "console/channels.hpp"
 #include "control/control_commands.hpp"
 #include "dataset/commands.hpp"
+#include "files/commands.hpp"
 
 namespace control {
 
@@ -40,8 +41,8 @@ constexpr std::array<Command, 46> table{{
     {"QC", nullptr, Extra::none},            // Qcalc for given indices
     {"LI", nullptr, Extra::none},            // list the observed pattern
     {"EF", console::EF, Extra::none},        // end-of-file mark in the copy
-    {"HE", nullptr, Extra::none},            // help
-    {"?", nullptr, Extra::none},
+    {"HE", files::HE, Extra::none},          // help
+    {"?", files::HE, Extra::none},
     {"TR", nullptr, Extra::none},            // linear 2Theta transformation
     {"SC", nullptr, Extra::none},            // self-calibration
     {"HO", nullptr, Extra::none},            // harmonics
@@ -51,8 +52,8 @@ constexpr std::array<Command, 46> table{{
     {"EP", nullptr, Extra::none},            // extend the pattern
     {"PE", nullptr, Extra::none},            // ab initio testbed
     {"RU", RU, Extra::none},                 // operating-system command
-    {"VF", nullptr, Extra::none},            // view a file
-    {"VM", nullptr, Extra::none},            // view the manual
+    {"VF", files::VF, Extra::none},       // view a file
+    {"VM", files::VM, Extra::none},       // view the manual
     {"VE", VE, Extra::none},                 // version and directories
     {"QU", nullptr, Extra::quit},
     {"EN", nullptr, Extra::quit},
