@@ -223,34 +223,17 @@ TEST(ReloadCycle, SuspendedByANameAppend)
         "** Automatic save/reload cycle initiated while dataset name-append \"R5\"\n"
         "   request outstanding.  Reload cycle suspended to allow this to be resolved\n"
         "   (*Q can be used to cancel name-append and re-activate the indexing cycle)\n\n";
-    {
-        // "*Q" cancels the append and the cycle resumes.
+    // "*Q" cancels the append and the cycle resumes; an end of input inside
+    // the suspended save, at the name or later, counts as "*Q".
+    for (const char* script : {"*q\n", "", "\n"}) {
         ScratchDir dir;
-        testing_support::FakeSession fs("*q\n");
+        testing_support::FakeSession fs(script);
         three_lines(fs.s.ds);
         fs.s.ds.name_append = "R5";
         dataset::auto_save(fs.s);
         EXPECT_EQ(fs.screen().rfind(notice, 0), 0u) << fs.screen();
-        EXPECT_TRUE(contains(read_file("_RELOAD.CDT"), "\"WORK\",3,"));
+        EXPECT_TRUE(contains(read_file("_RELOAD.CDT"), "\"WORK\",3,")) << "script " << script;
         EXPECT_TRUE(fs.s.ds.name_append.empty());
-    }
-    {
-        // End of input inside the suspended save counts as "*Q".
-        ScratchDir dir;
-        testing_support::FakeSession fs("");
-        three_lines(fs.s.ds);
-        fs.s.ds.name_append = "R5";
-        dataset::auto_save(fs.s);
-        EXPECT_TRUE(contains(read_file("_RELOAD.CDT"), "\"WORK\",3,"));
-    }
-    {
-        // Input ends later in the dialogue: the reload file is written all the same.
-        ScratchDir dir;
-        testing_support::FakeSession fs("\n");
-        three_lines(fs.s.ds);
-        fs.s.ds.name_append = "R5";
-        dataset::auto_save(fs.s);
-        EXPECT_TRUE(contains(read_file("_RELOAD.CDT"), "\"WORK\",3,"));
     }
     {
         // Saving a file instead ends the cycle: no reload file.
@@ -381,14 +364,6 @@ TEST(VolumeEstimates, RoundingAndRescaleAdvice)
     zero.s.ds.Nobs = 1;
     dataset::volume_estimates(zero.s);
     EXPECT_TRUE(contains(zero.screen(), "  if orthorhombic 40    "));
-}
-
-TEST(FewLines, Wording)
-{
-    testing_support::FakeSession fs;
-    fs.s.ds.Nobs = 1;
-    dataset::few_lines_warning(fs.s);
-    EXPECT_TRUE(contains(fs.screen(), "\n\n** Only 1 observed line in this pattern **\n\n"));
 }
 
 } // namespace

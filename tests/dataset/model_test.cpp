@@ -143,16 +143,6 @@ TEST(IntensityCodes, LogarithmicScale)
     EXPECT_EQ(zero->icode[2], 0);
 }
 
-TEST(IntensityCodes, Texts)
-{
-    const char* expected[] = {"abs ", "vvw ", " vw ", "  w ", " mw ", "  m ",
-                              " ms ", "  s ", " vs ", "vvs "};
-    for (int c = 0; c <= 9; ++c)
-        EXPECT_EQ(dataset::intensity_code_text(c), expected[c]);
-    EXPECT_EQ(dataset::intensity_code_text(-1), "vvw?");
-    EXPECT_EQ(dataset::intensity_code_text(12), "*** ");
-}
-
 TEST(Absences, Parse)
 {
     testing_support::FakeSession fs;
@@ -171,16 +161,6 @@ TEST(Absences, Parse)
     }
     EXPECT_EQ(fs.screen().substr(0, 36), "  ** Undefined absences flag (p) **\n");
     EXPECT_NE(fs.screen().find("  ** Undefined absences flag () **\n"), std::string::npos);
-}
-
-TEST(ClearIndices, EveryLine)
-{
-    auto ds = with_q({1, 2});
-    ds->OK[2] = 3;
-    ds->OL[1] = -1;
-    dataset::clear_indices(*ds);
-    for (int i = 1; i <= 2; ++i)
-        EXPECT_EQ(ds->OH[i] | ds->OK[i] | ds->OL[i], 0);
 }
 
 } // namespace
