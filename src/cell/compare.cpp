@@ -1,6 +1,6 @@
 // The comparison listing of CA: observed and calculated lines merged in
-// order of Q, index assignment and exclusions, the running M1, the summary,
-// and the least-squares calibration of the observed 2Theta scale.
+// order of Q, index assignment and exclusions, the running M1 and the
+// summary of the fit.
 #include "cell/compare.hpp"
 
 #include <cmath>
