@@ -221,6 +221,10 @@ void comparison_listing(control::Session& s, console::Sink& out, bool screen, Co
         if (i <= ds.Nobs)
             observed_position(ds, i, c.T, qobs, shown);
     }
+    // Lines beyond the last calculated one were not compared: whatever
+    // indices an earlier cell gave them no longer hold.
+    for (int k = c.last_compared + 1; k <= ds.Nobs; ++k)
+        ds.OH[k] = ds.OK[k] = ds.OL[k] = 0;
     rows.finish(c.mode != 'N' ? 4 : 2);
 }
 
