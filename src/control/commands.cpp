@@ -4,6 +4,7 @@
 #include <array>
 
 #include "control/control_commands.hpp"
+#include "pattern/commands.hpp"
 
 namespace control {
 
@@ -36,11 +37,11 @@ constexpr std::array<Command, 46> table{{
     {"DI", nullptr, Extra::hand_over},       // direct-indexing run
     {"ED", nullptr, Extra::none},            // pattern editor
     {"QC", nullptr, Extra::none},            // Qcalc for given indices
-    {"LI", nullptr, Extra::none},            // list the observed pattern
+    {"LI", pattern::LI, Extra::none},        // list the observed pattern
     {"EF", nullptr, Extra::none},            // end-of-file mark in the copy
     {"HE", nullptr, Extra::none},            // help
     {"?", nullptr, Extra::none},
-    {"TR", nullptr, Extra::none},            // linear 2Theta transformation
+    {"TR", pattern::TR, Extra::none},        // linear 2Theta transformation
     {"SC", nullptr, Extra::none},            // self-calibration
     {"HO", nullptr, Extra::none},            // harmonics
     {"ZT", nullptr, Extra::none},            // zone transformations
