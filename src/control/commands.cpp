@@ -3,7 +3,9 @@
 
 #include <array>
 
+#include "console/channels.hpp"
 #include "control/control_commands.hpp"
+#include "files/commands.hpp"
 #include "pattern/commands.hpp"
 
 namespace control {
@@ -26,8 +28,8 @@ constexpr std::array<Command, 46> table{{
     {"QA", nullptr, Extra::none},            // primary Q(A) row scan
     {"CD", nullptr, Extra::none},            // change directory
     {"DR", nullptr, Extra::none},
-    {"PR", nullptr, Extra::blank_if_no_obs}, // printer toggle
-    {"OF", nullptr, Extra::blank_if_no_obs}, // copy-file toggle
+    {"PR", console::PR, Extra::blank_if_no_obs}, // printer toggle
+    {"OF", console::OF, Extra::blank_if_no_obs}, // copy-file toggle
     {"LO", nullptr, Extra::none},            // load a dataset
     {"IM", nullptr, Extra::none},            // import a peak list
     {"LC", nullptr, Extra::none},            // load a cell from a summary file
@@ -38,7 +40,7 @@ constexpr std::array<Command, 46> table{{
     {"ED", nullptr, Extra::none},            // pattern editor
     {"QC", pattern::QC, Extra::none},        // Qcalc for given indices
     {"LI", pattern::LI, Extra::none},        // list the observed pattern
-    {"EF", nullptr, Extra::none},            // end-of-file mark in the copy
+    {"EF", console::EF, Extra::none},            // end-of-file mark in the copy
     {"HE", nullptr, Extra::none},            // help
     {"?", nullptr, Extra::none},
     {"TR", pattern::TR, Extra::none},        // linear 2Theta transformation
@@ -50,8 +52,8 @@ constexpr std::array<Command, 46> table{{
     {"EP", nullptr, Extra::none},            // extend the pattern
     {"PE", nullptr, Extra::none},            // ab initio testbed
     {"RU", RU, Extra::none},                 // operating-system command
-    {"VF", nullptr, Extra::none},            // view a file
-    {"VM", nullptr, Extra::none},            // view the manual
+    {"VF", files::VF, Extra::none},               // view a file
+    {"VM", files::VM, Extra::none},               // view the manual
     {"VE", VE, Extra::none},                 // version and directories
     {"QU", nullptr, Extra::quit},
     {"EN", nullptr, Extra::quit},

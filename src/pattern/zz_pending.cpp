@@ -5,21 +5,8 @@
 #include <string_view>
 
 #include "cell/commands.hpp"
-#include "console/channels.hpp"
-#include "console/console.hpp"
 #include "control/session.hpp"
 #include "dataset/commands.hpp"
-
-namespace console {
-
-// TEMPORARY stand-in: the copy file is never open.
-bool ensure_copy_open(control::Session&) { return false; }
-// TEMPORARY stand-in: nothing after a report.
-void report_end(control::Session&) {}
-// TEMPORARY stand-in.
-void printing_notice(Console& con) { con.line("** Printing is not supported **"); }
-
-} // namespace console
 
 namespace dataset {
 
