@@ -1,4 +1,8 @@
 // The pattern revision and the LI listing.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include "pattern/commands.hpp"
@@ -184,4 +188,70 @@ TEST(PatternListing, PagesAfterFifteenLinesAndFinishRunsToTheEnd)
         g.s.ds.OQ[i] = 10.0 * i;
     pattern::LI(g.s);
     EXPECT_EQ(count_of(g.screen(), pause), 2);
+}
+
+namespace {
+
+// Runs in a fresh temporary directory, where the copy file "<Dset>.LXO" goes.
+class CopyListing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        old_ = std::filesystem::current_path();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("latticor-li-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+    }
+    void TearDown() override
+    {
+        std::filesystem::current_path(old_);
+        std::filesystem::remove_all(dir_);
+    }
+    static std::string read(const std::string& name)
+    {
+        std::ifstream in(name, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    std::filesystem::path old_, dir_;
+};
+
+} // namespace
+
+TEST_F(CopyListing, CopyCarriesTheDatasetIdentificationAndEndsWithAFormFeed)
+{
+    FakeSession f;
+    f.s.con.output_code = 2;
+    f.s.ds.Dset = "ABC";
+    f.s.ds.Title = "Test pattern";
+    set_q_pattern(f.s.ds, {100.0});
+    pattern::LI(f.s);
+    f.s.out.copy.close();
+    const std::string copy = read("ABC.LXO");
+    const std::string head = "List Observed Pattern for dataset ABC on ";
+    ASSERT_EQ(copy.compare(0, head.size(), head), 0) << copy;
+    EXPECT_NE(copy.find(" (v" + f.s.version.header_version + ")\r\n\r\nABC = Test pattern\r\n\r\n"
+                        "Wavelength = 1.540600 Angstroms\r\n"),
+              std::string::npos);
+    EXPECT_NE(copy.find("  1    8.8357   100.00000   10.000000\r\n\f\r\n"), std::string::npos);
+    // The screen has neither the identification nor the form feed.
+    EXPECT_EQ(f.screen().find("for dataset"), std::string::npos);
+    EXPECT_EQ(f.screen().find('\f'), std::string::npos);
+}
+
+TEST_F(CopyListing, DefaultTitleStandsAloneAndSuppressedCopiesWriteNothing)
+{
+    FakeSession f;
+    f.s.con.output_code = 2;
+    set_q_pattern(f.s.ds, {100.0});
+    pattern::list_pattern(f.s, true, true);
+    EXPECT_FALSE(std::filesystem::exists("WORK.LXO"));
+
+    pattern::LI(f.s);
+    f.s.out.copy.close();
+    EXPECT_NE(read("WORK.LXO").find(")\r\n\r\n(No title provided yet)\r\n\r\n"), std::string::npos);
 }
