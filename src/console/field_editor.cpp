@@ -311,9 +311,14 @@ std::string edit_line(Console& con, int column, int row, int width, std::string_
             con.put(std::string(1, bar));
         con.goto_xy(field.cursor(), 1);
     };
-    draw();
-    while (field.apply(next_key(con)))
+    try {
         draw();
+        while (field.apply(next_key(con)))
+            draw();
+    } catch (...) {
+        con.set_window(1, 1, Console::columns, Console::rows);  // a signal ends the run
+        throw;
+    }
 
     con.set_window(1, 1, Console::columns, Console::rows);
     if (row < Console::rows) {

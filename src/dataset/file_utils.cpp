@@ -234,6 +234,14 @@ bool wr_str(console::Console& con, TextFile& f, std::string_view text, int line_
 
 namespace {
 
+// A reader's message stands on a line of its own, even behind a reply.
+void message(console::Console& con, const std::string& text)
+{
+    if (con.where_x() != 1)
+        con.endl();
+    con.line(text);
+}
+
 bool is_digit(int c) { return c >= '0' && c <= '9'; }
 bool is_line_end(int c) { return c == '\r' || c == '\n'; }
 bool is_exponent_letter(int c) { return c == 'D' || c == 'E' || c == 'd' || c == 'e'; }
@@ -247,18 +255,18 @@ std::string shown_char(int c)
 int seek(console::Console& con, TextFile& f)
 {
     if (!f.is_open() || f.for_output()) {
-        con.line("** CDTseek found that input file wasn't open **");
+        message(con, "** CDTseek found that input file wasn't open **");
         return 1104;
     }
     for (;;) {
         int c = f.peek();
         if (c == EOF) {
             if (f.read_error() != 0) {
-                con.line("** CDTseek failed with IOResult code " + std::to_string(f.read_error()) +
+                message(con, "** CDTseek failed with IOResult code " + std::to_string(f.read_error()) +
                          " **");
                 return 1000 + f.read_error();
             }
-            con.line("** CDTseek encountered EOF **");
+            message(con, "** CDTseek encountered EOF **");
             return 1099;
         }
         if (c > 32)
@@ -267,9 +275,9 @@ int seek(console::Console& con, TextFile& f)
     }
 }
 
-int double_error(console::Console& con, int code, const std::string& message)
+int double_error(console::Console& con, int code, const std::string& text)
 {
-    con.line("** CDTrdDouble" + message + " **");
+    message(con, "** CDTrdDouble" + text + " **");
     return code;
 }
 
@@ -305,7 +313,7 @@ int read_double(console::Console& con, TextFile& f, double& x)
         return e;
     int c = f.get();
     if (!(is_digit(c) || c == '+' || c == '-' || c == '.')) {
-        con.line("** CDTrdDouble encountered " + shown_char(c) + " instead of first char of double **");
+        message(con, "** CDTrdDouble encountered " + shown_char(c) + " instead of first char of double **");
         return 300;
     }
     std::string text(1, static_cast<char>(c));
@@ -365,11 +373,11 @@ int read_double(console::Console& con, TextFile& f, double& x)
     if (n == ',') {
         f.get();
     } else if (!(n == EOF || is_line_end(n))) {
-        con.line("** CDTrdDouble found " + shown_char(n) + " terminating double \"" + text + "\" **");
+        message(con, "** CDTrdDouble found " + shown_char(n) + " terminating double \"" + text + "\" **");
         return n;
     }
     if (!convert_double(text, x)) {
-        con.line("** CDTrdDouble: value read \"" + text + "\" failed conversion to double **");
+        message(con, "** CDTrdDouble: value read \"" + text + "\" failed conversion to double **");
         return 1000;
     }
     return 0;
@@ -381,22 +389,22 @@ int read_integer(console::Console& con, TextFile& f, int& i)
         return e;
     int c = f.get();
     if (!(is_digit(c) || c == '+' || c == '-')) {
-        con.line("** CDTrdInt encountered " + shown_char(c) + " instead of first char of integer **");
+        message(con, "** CDTrdInt encountered " + shown_char(c) + " instead of first char of integer **");
         return 300;
     }
     std::string text(1, static_cast<char>(c));
     if (!is_digit(c)) {
         int n = f.peek();
         if (n == EOF) {
-            con.line("** CDTrdInt encountered end of file after leading sign of integer **");
+            message(con, "** CDTrdInt encountered end of file after leading sign of integer **");
             return 1001;
         }
         if (is_line_end(n)) {
-            con.line("** CDTrdInt encountered end of line after leading sign of integer **");
+            message(con, "** CDTrdInt encountered end of line after leading sign of integer **");
             return 1001;
         }
         if (!is_digit(n)) {
-            con.line("** CDTrdInt found " + shown_char(n) + " after leading sign of integer **");
+            message(con, "** CDTrdInt found " + shown_char(n) + " after leading sign of integer **");
             return 1001;
         }
     }
@@ -406,11 +414,11 @@ int read_integer(console::Console& con, TextFile& f, int& i)
     if (n == ',') {
         f.get();
     } else if (!(n == EOF || is_line_end(n))) {
-        con.line("** CDTrdInt found " + shown_char(n) + " terminating integer \"" + text + "\" **");
+        message(con, "** CDTrdInt found " + shown_char(n) + " terminating integer \"" + text + "\" **");
         return n;
     }
     if (!convert_int(text, i)) {
-        con.line("** CDTrdInt: value read \"" + text + "\" failed conversion to integer **");
+        message(con, "** CDTrdInt: value read \"" + text + "\" failed conversion to integer **");
         return 1000;
     }
     return 0;
@@ -422,19 +430,19 @@ int read_quoted(console::Console& con, TextFile& f, std::string& s)
         return 1000 + e;
     int c = f.get();
     if (c != '"') {
-        con.line("** CDTrdStr encountered " + shown_char(c) + " instead of leading quotes **");
+        message(con, "** CDTrdStr encountered " + shown_char(c) + " instead of leading quotes **");
         return 1001;
     }
     std::string text;
     for (;;) {
         int n = f.peek();
         if (n == EOF) {
-            con.line("** CDTrdStr encountered end of file before trailing quotes **");
+            message(con, "** CDTrdStr encountered end of file before trailing quotes **");
             s = text;
             return 1098;
         }
         if (is_line_end(n)) {
-            con.line("** CDTrdStr encountered end of line before trailing quotes **");
+            message(con, "** CDTrdStr encountered end of line before trailing quotes **");
             s = text;
             return 1097;
         }
@@ -450,7 +458,7 @@ int read_quoted(console::Console& con, TextFile& f, std::string& s)
     if (n == ',') {
         f.get();
     } else if (!(n == EOF || is_line_end(n))) {
-        con.line("** CDTrdStr encountered " + shown_char(n) + " instead of trailing comma or nl **");
+        message(con, "** CDTrdStr encountered " + shown_char(n) + " instead of trailing comma or nl **");
         return n;
     }
     return 0;
@@ -492,14 +500,14 @@ std::string numeric_field(std::string_view text)
 char frd_char(console::Console& con, TextFile& f)
 {
     if (!f.is_open() || f.for_output()) {
-        con.line("** FrdChar found that input file wasn't open **");
+        message(con, "** FrdChar found that input file wasn't open **");
         return ' ';
     }
     if (f.peek() == EOF) {
         if (f.read_error() != 0)
-            con.line("** FrdChar failed with IOResult code " + std::to_string(f.read_error()) + " **");
+            message(con, "** FrdChar failed with IOResult code " + std::to_string(f.read_error()) + " **");
         else
-            con.line("** FrdChar encountered EOF **");
+            message(con, "** FrdChar encountered EOF **");
         return ' ';
     }
     return field_char(f);
@@ -529,7 +537,7 @@ int frd_int(console::Console& con, TextFile& f, int n, int& i)
         return e;
     if (!convert_int(numeric_field(text), i)) {
         i = 0;
-        con.line("** FrdInt: value read \"" + text + "\" failed conversion to integer **");
+        message(con, "** FrdInt: value read \"" + text + "\" failed conversion to integer **");
         return 1000;
     }
     return 0;
@@ -552,7 +560,7 @@ int frd_real(console::Console& con, TextFile& f, int n, double& x, bool decimal_
     }
     if (!convert_double(t, x)) {
         x = 0;
-        con.line(std::string("** ") + (decimal_comma ? "FrdDblComma" : "FrdDbl") +
+        message(con, std::string("** ") + (decimal_comma ? "FrdDblComma" : "FrdDbl") +
                  ": value read \"" + text + "\" failed conversion to double **");
         return 1000;
     }

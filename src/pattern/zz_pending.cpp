@@ -2,20 +2,9 @@
 // so that the pattern commands link and run meanwhile. Delete each as soon as
 // the real one is on main.
 #include <cmath>
-#include <string_view>
 
 #include "cell/commands.hpp"
 #include "control/session.hpp"
-#include "dataset/commands.hpp"
-
-namespace dataset {
-
-// TEMPORARY stand-in: no save dialogue yet.
-void save_dataset(control::Session&, std::string_view) {}
-// TEMPORARY stand-in: no warning text yet.
-void few_lines_warning(control::Session&) {}
-
-} // namespace dataset
 
 namespace cell {
 

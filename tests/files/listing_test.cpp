@@ -8,27 +8,19 @@
 
 #include "files/commands.hpp"
 #include "support/fake_console.hpp"
-#include "temp_dir.hpp"
+#include "files_test_support.hpp"
 
 using files_test::count_of;
+using files_test::lines_of;
 using files_test::TempDir;
 using testing_support::FakeSession;
 
 namespace {
 
-std::vector<std::string> screen_lines(const std::string& screen)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(screen);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 // The lines of names, i.e. the lines after the specification and its blank.
 std::vector<std::string> name_lines(const std::string& screen)
 {
-    std::vector<std::string> all = screen_lines(screen);
+    std::vector<std::string> all = lines_of(screen);
     std::vector<std::string> names;
     bool started = false;
     for (std::size_t i = 0; i < all.size(); ++i) {

@@ -10,7 +10,7 @@
 
 #include "files/commands.hpp"
 #include "support/fake_console.hpp"
-#include "temp_dir.hpp"
+#include "files_test_support.hpp"
 
 using files_test::count_of;
 using files_test::TempDir;

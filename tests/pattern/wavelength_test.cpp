@@ -149,7 +149,8 @@ TEST(Rescale, RangeIsPointOneToTenInclusive)
         return std::string(buf);
     };
 
-    FakeSession f(replies({"10.01", "0.09", "10", "", "*Q"}));
+    // Without observed lines the save dialogue asks first whether to go on: N.
+    FakeSession f(replies({"10.01", "0.09", "10", "", "N"}));
     f.s.con.output_code = 0;
     pattern::RS(f.s);
     EXPECT_TRUE(shows(f, "10.01\n** not in range 0.1 to 10 **\n"));
@@ -157,7 +158,7 @@ TEST(Rescale, RangeIsPointOneToTenInclusive)
     EXPECT_DOUBLE_EQ(f.s.ds.W0, 15.406);
     EXPECT_TRUE(shows(f, request_text("R0", ",RS=10.0")));
 
-    FakeSession low(replies({"0.1", "", "*Q"}));
+    FakeSession low(replies({"0.1", "", "N"}));
     low.s.con.output_code = 0;
     pattern::RS(low.s);
     EXPECT_TRUE(shows(low, request_text("R10", ",RS=0.1")));

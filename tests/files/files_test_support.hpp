@@ -1,10 +1,13 @@
-// A scratch directory for the file tests, removed with everything in it.
+// Helpers of the file tests: a scratch directory, removed with everything in
+// it, and small text helpers for screens.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace files_test {
 
@@ -44,6 +47,16 @@ inline int count_of(const std::string& text, const std::string& what)
     for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1))
         ++n;
     return n;
+}
+
+// The lines of a text, without their line ends.
+inline std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 } // namespace files_test
