@@ -47,39 +47,6 @@ TEST(PatternRevision, DerivesMissingAnglesAndRecomputesQFromAngles)
     EXPECT_EQ(ds.OQ[3], 20000.0);
 }
 
-TEST(PatternListing, ScreenHeadingAndRows)
-{
-    FakeSession f;
-    f.s.con.output_code = 0;
-    dataset::Dataset& ds = f.s.ds;
-    set_q_pattern(ds, {100.0, 400.0});
-    pattern::LI(f.s);
-    EXPECT_EQ(f.screen(),
-              "\n\nList Observed Pattern \n\n"
-              "Wavelength = 1.540600 Angstroms\n"
-              "No zero correction applied\n\n"
-              " Obs   Corr'd     Corr'd\n"
-              " No.   2Theta     Q(Obs)      d(obs)\n\n"
-              "  1    8.8357   100.00000   10.000000\n"
-              "  2   17.7246   400.00000    5.000000\n");
-}
-
-TEST(PatternListing, LinesWithoutAngleShowADashAndCuKa1IsAssumed)
-{
-    FakeSession f;
-    f.s.con.output_code = 0;
-    dataset::Dataset& ds = f.s.ds;
-    ds.set_wavelength(0.0);
-    set_q_pattern(ds, {100.0});
-    pattern::LI(f.s);
-    EXPECT_NE(f.screen().find("Wavelength not supplied - CuKalpha1 assumed: 1.5406 Angstroms\n"),
-              std::string::npos);
-    EXPECT_NE(f.screen().find(std::string("  1") + "      -    " + "   100.00000" + "   10.000000\n"),
-              std::string::npos);
-    EXPECT_EQ(ds.W0, 1.5406);
-    EXPECT_DOUBLE_EQ(ds.K, 1.5406 * 1.5406 / 40000.0);
-}
-
 TEST(PatternListing, ZeroCorrectionLineKeepsTheSignColumn)
 {
     FakeSession f;
@@ -99,29 +66,6 @@ TEST(PatternListing, ZeroCorrectionLineKeepsTheSignColumn)
     set_two_theta_pattern(g.s.ds, {20.0});
     pattern::LI(g.s);
     EXPECT_NE(g.screen().find("Zero correction of 0.100000 degrees 2Theta added\n"),
-              std::string::npos);
-}
-
-TEST(PatternListing, MeasuredIntensitiesGetBothColumnsAndDerivedCodes)
-{
-    FakeSession f;
-    f.s.con.output_code = 0;
-    dataset::Dataset& ds = f.s.ds;
-    set_q_pattern(ds, {100.0, 400.0});
-    ds.Iflag = 1;
-    ds.ikind = 1;
-    ds.OI[1] = 100.0;
-    ds.OI[2] = 10.0;
-    pattern::LI(f.s);
-    EXPECT_EQ(ds.icode[1], 9);
-    EXPECT_EQ(ds.icode[2], 2);
-    EXPECT_NE(f.screen().find(" Obs   Corr'd     Corr'd               Qualitative  Quantitative\n"
-                              " No.   2Theta     Q(Obs)      d(obs)    Intensity    Intensity\n"),
-              std::string::npos);
-    // Six blanks, the code text with its mark column, the value in 15:3.
-    EXPECT_NE(f.screen().find(std::string("   10.000000") + "      " + "vvs " + "        100.000\n"),
-              std::string::npos);
-    EXPECT_NE(f.screen().find(std::string("    5.000000") + "      " + " vw " + "         10.000\n"),
               std::string::npos);
 }
 

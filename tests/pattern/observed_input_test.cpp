@@ -25,29 +25,6 @@ bool shows(const FakeSession& f, const std::string& text)
 
 } // namespace
 
-TEST(ObservedInput, TwoThetaLinesAreStoredSortedWithTheirQ)
-{
-    FakeSession f(replies({"N", "T", "", "10", "20", "15", "0"}) + closing("Y", "ABC"));
-    dataset::Dataset& ds = f.s.ds;
-    pattern::OB(f.s);
-    ASSERT_EQ(ds.Nobs, 3);
-    const double angles[] = {0.0, 10.0, 15.0, 20.0};
-    for (int i = 1; i <= 3; ++i) {
-        EXPECT_EQ(ds.OT[i], angles[i]);
-        EXPECT_NEAR(ds.OQ[i], bragg_q(angles[i], ds.W0), 1e-8 * ds.OQ[i]);
-    }
-    EXPECT_TRUE(shows(f, "Observed pattern needed sorting into ascending order of Q"));
-    EXPECT_TRUE(shows(f, "End of Pattern: 3 observed lines\n"));
-    EXPECT_TRUE(shows(f, " 1  2Theta = 10       Qobs =   128.018  ok\n"));
-    EXPECT_EQ(ds.Dflag, 1);
-    EXPECT_EQ(f.s.pattern.ob_type, 1);
-    EXPECT_EQ(ds.Iflag, 0);
-    EXPECT_EQ(ds.Dset, "ABC");
-    EXPECT_EQ(ds.prev_name, "WORK");
-    EXPECT_EQ(ds.Title, "");
-    EXPECT_EQ(ds.Nloaded, 3);
-}
-
 TEST(ObservedInput, ScaledTwoThetaAndSinsqTheta)
 {
     // F = 2: typed values are half the angles.
@@ -91,26 +68,6 @@ TEST(ObservedInput, QLinesWithCodesAndAnUnreachableAngle)
     EXPECT_TRUE(shows(f, " 1  Qobs = 100         Raw2Th =   8.836   Icode (1-9): 12 ** Out of range **\n"
                          "   Icode (1-9): 5 =   m   ok\n"));
     EXPECT_TRUE(shows(f, " 2  Qobs = 50000          -      Icode (1-9): -3=   w?  ok\n"));
-}
-
-TEST(ObservedInput, SpacingsWithMeasuredIntensities)
-{
-    FakeSession f(replies({"I", "D", "5", "100", "2.5", "10", ""}) + closing());
-    dataset::Dataset& ds = f.s.ds;
-    pattern::OB(f.s);
-    ASSERT_EQ(ds.Nobs, 2);
-    EXPECT_EQ(ds.OQ[1], 400.0);
-    EXPECT_EQ(ds.OQ[2], 1600.0);
-    EXPECT_EQ(ds.OI[1], 100.0);
-    EXPECT_EQ(ds.icode[1], 9);
-    EXPECT_EQ(ds.icode[2], 2);
-    EXPECT_EQ(ds.ikind, 1);
-    EXPECT_EQ(f.s.pattern.ob_type, 4);
-    EXPECT_TRUE(shows(f, "Quantitative intensity values are stored unchanged, but will be converted\n"
-                         "for display purposes to qualitative intensities from vw (2) to vvs (9).\n"));
-    // Qobs from column 22, Raw2Th from column 40, the intensity from column 61.
-    EXPECT_TRUE(shows(f, std::string(" 1  d-obs = 5") + std::string(8, ' ') + " Qobs =   400.000" +
-                             " " + " Raw2Th =  17.725" + std::string(4, ' ') + " Int: 100  ok\n"));
 }
 
 TEST(ObservedInput, ResetsTheSettingsAndOptionallyTheOldCell)

@@ -36,28 +36,6 @@ void monoclinic_cell(dataset::Dataset& ds)
 
 } // namespace
 
-TEST(ZeroCorrection, NewValueRevisesThePatternAndStaysSeparate)
-{
-    FakeSession f(replies({"0.1", "N"}));
-    dataset::Dataset& ds = f.s.ds;
-    set_two_theta_pattern(ds, {10.0, 20.0});
-    pattern::ZE(f.s);
-    EXPECT_EQ(ds.Z2Th, 0.1);
-    EXPECT_EQ(ds.OT[1], 10.0);
-    EXPECT_NEAR(ds.OQ[1], bragg_q(10.1, ds.W0), 1e-8 * ds.OQ[1]);
-    EXPECT_TRUE(shows(f, "Input new value:  0.1 degrees\nRevising observed pattern\n"));
-    EXPECT_TRUE(shows(f, "or keep it separate as a correction constant (N) (default=N):  N\n"));
-
-    // ENTER keeps the value and still offers the incorporation.
-    FakeSession g(replies({"", ""}));
-    g.s.ds.Z2Th = 0.05;
-    pattern::ZE(g.s);
-    EXPECT_TRUE(shows(g, "Current value  =  0.050000000 degrees  (default=no change)\n"
-                         "Input new value:  0.050000 degrees (no change)\n"));
-    EXPECT_TRUE(shows(g, "(default=N):  (No)\n"));
-    EXPECT_EQ(g.s.ds.Z2Th, 0.05);
-}
-
 TEST(ZeroCorrection, IncorporationMovesTheZeroIntoTheAngles)
 {
     FakeSession f(replies({"0.1", "Y", ""}));
@@ -81,27 +59,6 @@ TEST(ZeroCorrection, IncorporationMovesTheZeroIntoTheAngles)
     EXPECT_TRUE(shows(f, "No zero correction applied\n"));
 }
 
-TEST(Qmax, ValueKeywordAndRefusal)
-{
-    FakeSession f(replies({"QO"}));
-    set_two_theta_pattern(f.s.ds, {10.0, 20.0});
-    const double qo = f.s.ds.OQ[2] + 50.0;
-    pattern::QM(f.s);
-    EXPECT_DOUBLE_EQ(f.s.ds.Qmax, qo);
-    EXPECT_TRUE(shows(f, "(You can type QO for Qobsmax+50 =  558.184; or press ENTER for no change)\n"));
-    EXPECT_TRUE(shows(f, "Input new value:  QO   Use Qobsmax+50 =  558.184 QU.\n"));
-
-    FakeSession g(replies({"-5", "900"}));
-    pattern::QM(g.s);
-    EXPECT_FALSE(shows(g, "You can type QO"));
-    EXPECT_TRUE(shows(g, "-5 QU.  ** Invalid **\n"));
-    EXPECT_EQ(g.s.ds.Qmax, 900.0);
-
-    FakeSession none(replies({"QO"}));
-    pattern::QM(none.s);
-    EXPECT_EQ(none.s.ds.Qmax, 50.0);
-}
-
 TEST(IndexLimits, AutomaticLimitsForAMonoclinicCellWithBUnique)
 {
     FakeSession f(replies({"A"}));
@@ -120,56 +77,16 @@ TEST(IndexLimits, AutomaticLimitsForAMonoclinicCellWithBUnique)
     EXPECT_FALSE(shows(f, "hmax:"));
 }
 
-TEST(IndexLimits, TypedValuesAndRefusedAutomaticLimits)
+TEST(Absences, FlagsAreStoredByTheirFullName)
 {
-    FakeSession f(replies({"-3", "3", "", "4", "0", "5"}));
-    dataset::Dataset& ds = f.s.ds;
-    pattern::HL(f.s);
-    const dataset::IndexRow expected{0, -3, 3, 0, 4, 0, 5};
-    EXPECT_EQ(ds.GL, expected);
-    EXPECT_EQ(ds.Gflag, 1);
-    EXPECT_TRUE(shows(f, "hmin:   0     new value: -3\nhmax:   0     new value: 3\n"
-                         "kmin:   0     new value:  (no change)\n"));
-
-    FakeSession zero(replies({"0", "0", "0", "0", "0", "0"}));
-    zero.s.ds.GL = {0, -1, 1, -1, 1, 0, 1};
-    zero.s.ds.Gflag = 1;
-    pattern::HL(zero.s);
-    EXPECT_EQ(zero.s.ds.Gflag, 0);
-
-    FakeSession nocell(replies({"A"}));
-    pattern::HL(nocell.s);
-    EXPECT_TRUE(shows(nocell, "** No cell loaded: can't auto-calculate index limits - Run CE, LC or LO\n"));
-
-    FakeSession incomplete(replies({"A"}));
-    incomplete.s.ds.Ctype = 2;
-    pattern::HL(incomplete.s);
-    EXPECT_TRUE(shows(incomplete,
-                      "** Cell sides a,b,c not complete: can't auto-calc hkl limits - Run CE, LC or LO\n"));
-}
-
-TEST(Absences, AcceptsTheFlagsAndKeepsTheValueOtherwise)
-{
-    FakeSession f(replies({"r1"}));
-    pattern::AB(f.s);
-    EXPECT_EQ(f.s.ds.Abs, "R1");
-    EXPECT_EQ(f.s.ds.abs_code, 7);
-    EXPECT_TRUE(shows(f, "Current value: P    New value (default=no change): r1  ** R1 accepted **\n"));
-
+    // A bare "R" parses as code 8: it is kept as "R2", not as "R".
     FakeSession r(replies({"R"}));
     pattern::AB(r.s);
     EXPECT_EQ(r.s.ds.Abs, "R2");
     EXPECT_EQ(r.s.ds.abs_code, 8);
 
-    FakeSession keep(replies({"", }));
-    keep.s.ds.Abs = "I";
-    keep.s.ds.abs_code = 5;
-    pattern::AB(keep.s);
-    EXPECT_TRUE(shows(keep, "(default=no change):  (no change)\n"));
-    EXPECT_EQ(keep.s.ds.Abs, "I");
-
     // "1" is part of the list but names no lattice.
-    FakeSession bad(replies({"XX", "1"}));
+    FakeSession bad(replies({"1"}));
     pattern::AB(bad.s);
     EXPECT_TRUE(shows(bad, "  ** Undefined absences flag (1) **\n"));
     EXPECT_EQ(bad.s.ds.Abs, "P");

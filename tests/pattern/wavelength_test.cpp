@@ -88,35 +88,6 @@ TEST(Wavelength, SpacingBeyondTheNewWavelengthLosesItsAngleButKeepsItsQ)
     EXPECT_EQ(ds.OQ[2], q2);
 }
 
-TEST(Wavelength, ChangingTheBasisTogglesIt)
-{
-    FakeSession f(replies({"1.2", "Y"}));
-    dataset::Dataset& ds = f.s.ds;
-    set_two_theta_pattern(ds, {10.0});
-    ds.Dflag = 0;
-    pattern::WA(f.s);
-    EXPECT_EQ(ds.Dflag, 1);
-    EXPECT_EQ(ds.OT[1], 10.0);
-    EXPECT_TRUE(shows(f, "Basis to be changed (Y/N, default=N): Y .. changed:  keep 2Theta constant\n"));
-}
-
-TEST(Wavelength, CuKa1AgainChangesNothingAndNegativesAreRefused)
-{
-    FakeSession f(replies({"cu"}));
-    set_two_theta_pattern(f.s.ds, {10.0});
-    const double q = f.s.ds.OQ[1];
-    pattern::WA(f.s);
-    EXPECT_TRUE(shows(f, "Input new value:  cu  Use CuKa1 = 1.540600 A (no change)\n"));
-    EXPECT_FALSE(shows(f, "recalculated"));
-    EXPECT_EQ(f.s.ds.OQ[1], q);
-
-    FakeSession g(replies({"-1", "1.2"}));
-    pattern::WA(g.s);
-    EXPECT_TRUE(shows(g, "Input new value:  -1  ** Invalid **\nInput new value:  1.2\n"));
-    EXPECT_EQ(g.s.ds.W0, 1.2);
-    EXPECT_DOUBLE_EQ(g.s.ds.K, 1.2 * 1.2 / 40000.0);
-}
-
 TEST(Rescale, FactorPointTwoRescalesAndRequestsTheNewName)
 {
     FakeSession f(replies({"0.2", "", "*Q"}));
