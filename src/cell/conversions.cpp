@@ -25,18 +25,14 @@ namespace {
 constexpr double flat_cell = 1e-9;
 
 // An angle from its cosine and sine: exactly 90 for a cosine of exactly 0,
-// otherwise in (0, 180). An obtuse angle is lifted by pi before the change to
-// degrees: 180 degrees is not pi radians with the 57.29577951 factor, and
-// adding 180 afterwards would shift every obtuse angle by 1e-8 degrees, so
-// that a cell no longer converted back to the angles it was entered with.
+// otherwise the arctangent in degrees, lifted by 180 when negative, so that
+// it lies in (0, 180).
 double angle_of(double cosine, double sine)
 {
     if (cosine == 0.0)
         return 90.0;
-    double a = std::atan(sine / cosine);
-    if (a < 0.0)
-        a += M_PI;
-    return a * deg_per_rad;
+    const double a = std::atan(sine / cosine) * deg_per_rad;
+    return a < 0.0 ? a + 180.0 : a;
 }
 
 // The three angles of a cell and their sines from the cosines (rows 4..6
