@@ -165,7 +165,6 @@ void fit_table(control::Session& s, console::Sink& out, bool screen, const Compa
 
 void results(const control::Session& s, console::Sink& out, const LineFit& f)
 {
-    out.endl();
     out.line("Covariance of 2Theta diffs. =" + real_text(f.covariance, 10, 6) +
              "   (If abs(rho) > c.0.25, this suggests");
     out.line("Correlation Coefficient rho =" + real_text(f.rho, 10, 6) +
@@ -182,7 +181,6 @@ void results(const control::Session& s, console::Sink& out, const LineFit& f)
         out.line("At least 3 data pairs are required for LSCALIB to run");
         return;
     } else {
-        out.endl();
         out.line("                     Variance        e.s.d.");
         auto row = [&](const char* label, double variance) {
             out.line(console::blanks(8) + label + real_text(variance, 10, 8) +
@@ -192,7 +190,6 @@ void results(const control::Session& s, console::Sink& out, const LineFit& f)
         row("Calibr.Factor k", f.var_k);
         row("Zero Corrn. dZ2Th", f.var_dz);
     }
-    out.endl();
     out.line("        Summary (incl. any existing Z2Th)");
     const double z2th = f.dz + s.ds.Z2Th;
     if (f.n == 2) {
@@ -256,7 +253,6 @@ void calibration(control::Session& s, console::Sink& out, bool screen, const Com
     // Applying is offered only when the fit has degrees of freedom left.
     if (!screen || f.n < 3)
         return;
-    con.endl();
     con.line("Do you want to transform the observed pattern using");
     const char answer =
         console::ask_char(con, "the above transformation (Y/N, default=N):  ", "YN", 'N', "(No)");
