@@ -105,7 +105,7 @@ void ask_displacement(control::Session& s, Comparison& c)
     console::Console& con = s.con;
     c.T = 0.0;
     const char answer = console::ask_char(
-        con, "Apply a trial specimen-displacement correction (Y/N, default N): ", "YN", 'N', "(N)");
+        con, "Apply a trial specimen-displacement correction (Y/N, default N): ", "YN", 'N', "");
     con.lines(2);
     if (answer != 'Y')
         return;
