@@ -116,7 +116,7 @@ void ask_displacement(control::Session& s, Comparison& c)
     con.endl();
     c.T = console::ask_real(con, "Specimen-displacement ratio T to be used:  ", "", c.T, 0, 0, "", "")
               .value;
-    con.lines(2);
+    con.endl();
 }
 
 // False when the command ends here (its message already shown).
