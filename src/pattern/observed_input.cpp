@@ -34,6 +34,8 @@ int ask_data_type(control::Session& s)
         std::string letters = console::squeeze_upper(reply);
         if (letters.empty())
             return 0;
+        // Any reply but an empty one starts a new pattern, recognised or not.
+        ds.Nobs = 0;
         con.endl();
         con.put("Data type ");
         switch (letters[0]) {
@@ -172,7 +174,7 @@ void read_lines(control::Session& s, int type)
         if (ds.Nobs >= dataset::max_obs) {
             con.endl();
             con.endl();
-            con.line("** Storage assigned for up to" + int_text(dataset::max_obs, 5) +
+            con.line("** Storage assigned for up to" + std::to_string(dataset::max_obs) +
                      " lines only **");
             con.line("** You are trying to read in the " + std::to_string(n) + "-th **");
             return;
@@ -242,7 +244,6 @@ void OB(control::Session& s)
     if (type == 0) {
         con.endl();  // abandoned: end the question line
     } else {
-        ds.Nobs = 0;
         p.ob_type = type;
         if (type == two_theta || type == sinsq)
             ask_scaling_factor(s, type);

@@ -106,7 +106,7 @@ TEST(ObservedInput, ResetsTheSettingsAndOptionallyTheOldCell)
     EXPECT_EQ(g.s.ds.Gflag, 0);
 }
 
-TEST(ObservedInput, AnEmptyDataTypeAbandonsAndKeepsThePattern)
+TEST(ObservedInput, AnEmptyDataTypeAbandonsAndKeepsThePatternUnlessAReplyCameFirst)
 {
     FakeSession f(replies({"N", ""}));
     dataset::Dataset& ds = f.s.ds;
@@ -115,6 +115,16 @@ TEST(ObservedInput, AnEmptyDataTypeAbandonsAndKeepsThePattern)
     EXPECT_EQ(ds.Nobs, 30);
     EXPECT_EQ(ds.Dset, "WORK");
     EXPECT_EQ(ds.Nloaded, 30);
+
+    // A reply that names no data type has already begun a new pattern:
+    // abandoning after it leaves no lines.
+    FakeSession g(replies({"N", "x", ""}));
+    g.s.ds.Nobs = 30;
+    pattern::OB(g.s);
+    EXPECT_TRUE(shows(g, "Data type \"x\" not recognised\n"));
+    EXPECT_EQ(g.s.ds.Nobs, 0);
+    EXPECT_EQ(g.s.ds.Nloaded, 0);
+    EXPECT_FALSE(shows(g, "** Only"));
 }
 
 TEST(ObservedInput, StopsAtTheStorageLimit)
@@ -126,7 +136,7 @@ TEST(ObservedInput, StopsAtTheStorageLimit)
     pattern::OB(f.s);
     EXPECT_EQ(f.s.ds.Nobs, dataset::max_obs);
     EXPECT_EQ(f.s.ds.OQ[dataset::max_obs], 1000.0);
-    EXPECT_TRUE(shows(f, "** Storage assigned for up to 1000 lines only **\n"
+    EXPECT_TRUE(shows(f, "** Storage assigned for up to1000 lines only **\n"
                          "** You are trying to read in the 1001-th **\n"));
     EXPECT_TRUE(shows(f, "End of Pattern: 1000 observed lines\n"));
 }
