@@ -4,6 +4,7 @@
 #include <array>
 
 #include "control/control_commands.hpp"
+#include "indexing/commands.hpp"
 
 namespace control {
 
@@ -29,11 +30,11 @@ constexpr std::array<Command, 46> table{{
     {"OF", nullptr, Extra::blank_if_no_obs}, // copy-file toggle
     {"LO", nullptr, Extra::none},            // load a dataset
     {"IM", nullptr, Extra::none},            // import a peak list
-    {"LC", nullptr, Extra::none},            // load a cell from a summary file
+    {"LC", indexing::LC, Extra::none},          // load a cell from a summary file
     {"SA", nullptr, Extra::none},            // save
     {"PS", nullptr, Extra::none},            // pattern separation
-    {"IN", nullptr, Extra::hand_over},       // indexing run
-    {"DI", nullptr, Extra::hand_over},       // direct-indexing run
+    {"IN", indexing::IN, Extra::hand_over},     // indexing run
+    {"DI", indexing::DI, Extra::hand_over},     // direct-indexing run
     {"ED", nullptr, Extra::none},            // pattern editor
     {"QC", nullptr, Extra::none},            // Qcalc for given indices
     {"LI", nullptr, Extra::none},            // list the observed pattern
@@ -45,7 +46,7 @@ constexpr std::array<Command, 46> table{{
     {"HO", nullptr, Extra::none},            // harmonics
     {"ZT", nullptr, Extra::none},            // zone transformations
     {"RS", nullptr, Extra::none},            // rescale
-    {"MS", nullptr, Extra::none},            // modify summary files
+    {"MS", indexing::MS, Extra::none},          // modify summary files
     {"EP", nullptr, Extra::none},            // extend the pattern
     {"PE", nullptr, Extra::none},            // ab initio testbed
     {"RU", RU, Extra::none},                 // operating-system command
