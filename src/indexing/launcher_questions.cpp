@@ -33,7 +33,6 @@ bool yes(Console& con, std::string_view prompt, char def)
 void dicvol_notes(control::Session& s)
 {
     Console& con = s.con;
-    con.endl();
     con.line("You now need to specify the crystal system(s) that DICVOL is to search.");
     con.endl();
     con.line("DICVOL91 searches exhaustively, by successive dichotomy, through shells of");
@@ -85,6 +84,7 @@ bool dicvol_dialogue(control::Session& s, RunParameters& p)
                 return false;
             }
             if (c == 'R') {
+                con.endl();
                 con.endl();
                 continue;
             }
