@@ -1,6 +1,7 @@
 // Console primitives: output with a screen model, windows, colours, keys.
 #include "console/console.hpp"
 
+#include <algorithm>
 #include <string>
 
 namespace console {
@@ -10,20 +11,35 @@ namespace {
 // PC colour numbers have the red and blue bits swapped against ANSI.
 constexpr int pc_to_ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
 
-std::string utf8_for(char c)
-{
-    switch (static_cast<unsigned char>(c)) {
-    case 179: return "\xE2\x94\x82";  // box-drawing vertical bar
-    case 221: return "\xC2\xA6";      // broken bar
-    default: return std::string(1, c);
-    }
-}
-
 // Scan codes of the keys the system relies on.
 constexpr int scan_home = 71, scan_left = 75, scan_right = 77, scan_end = 79;
 constexpr int scan_ins = 82, scan_del = 83, scan_ctrl_left = 115, scan_ctrl_right = 116;
 
 } // namespace
+
+// The two code-page-850 glyphs the program draws go out as UTF-8. A byte 179
+// that continues a UTF-8 sequence (a typed title, say) is left alone.
+std::string Console::encode(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    if (utf8_continuations_ > 0 && b >= 0x80 && b <= 0xBF) {
+        --utf8_continuations_;
+        return std::string(1, c);
+    }
+    utf8_continuations_ = 0;
+    switch (b) {
+    case 179: return "\xE2\x94\x82";  // box-drawing vertical bar
+    case 221: return "\xC2\xA6";      // broken bar
+    default: break;
+    }
+    if (b >= 0xC2 && b <= 0xDF)
+        utf8_continuations_ = 1;
+    else if (b >= 0xE0 && b <= 0xEF)
+        utf8_continuations_ = 2;
+    else if (b >= 0xF0 && b <= 0xF4)
+        utf8_continuations_ = 3;
+    return std::string(1, c);
+}
 
 Console::Console(Backend& backend)
     : backend_(backend),
@@ -72,7 +88,7 @@ void Console::newline_full()
 // the terminal's deferred wrap at the right edge.
 void Console::put_full(char c)
 {
-    backend_.write(utf8_for(c));
+    backend_.write(encode(c));
     switch (c) {
     case '\n': newline_full(); return;
     case '\r': cx_ = 1; return;
@@ -99,11 +115,12 @@ void Console::put_window(char c)
         cx_ = wx1_;
         return;
     case '\n':
+        // A line end is CR LF, as the program's writeln gives it: the next
+        // line starts at the window's first column.
         flush_window_buffer();
-        if (redirected_) {
+        if (redirected_)
             backend_.write("\n");
-            cx_ = wx1_;
-        }
+        cx_ = wx1_;
         if (cy_ >= wy2_)
             scroll_window();
         else
@@ -147,13 +164,13 @@ void Console::write_cells(int x, int y, std::string_view text)
     }
     if (redirected_) {
         for (char c : text)
-            backend_.write(utf8_for(c));
+            backend_.write(encode(c));
         return;
     }
     emit_goto(x, y);
     emit_attribute();
     for (char c : text)
-        backend_.write(utf8_for(c));
+        backend_.write(encode(c));
 }
 
 void Console::scroll_window()
@@ -177,7 +194,7 @@ void Console::draw_rows(int y1, int y2, int x1, int x2)
                 attribute_ = screen_[y][x].attr;
                 emit_attribute();
             }
-            backend_.write(utf8_for(screen_[y][x].ch));
+            backend_.write(encode(screen_[y][x].ch));
         }
     }
     attribute_ = saved;
@@ -298,52 +315,66 @@ int Console::next_byte(int timeout_ms)
     return backend_.read_byte(timeout_ms);
 }
 
+// The byte after ESC decides: "[" starts a control sequence, "O" a
+// single-shift one; anything else (or nothing within 50 ms) leaves a plain ESC.
 int Console::key_from_escape()
 {
-    int b = next_byte(50);
-    if (b == Backend::timeout || b == Backend::eof) {
-        if (b == Backend::eof)
-            lookahead_ = b;
+    constexpr int escape_wait_ms = 50;
+    int b = next_byte(escape_wait_ms);
+    if (b == Backend::timeout)
         return 27;
-    }
-    if (b == 'O') {
-        int f = next_byte(50);
-        if (f == 'H') { pending_scan_ = scan_home; return 0; }
-        if (f == 'F') { pending_scan_ = scan_end; return 0; }
-        lookahead_ = f;
-        return 27;
-    }
-    if (b != '[') {
+    if (b != '[' && b != 'O') {
         lookahead_ = b;
         return 27;
     }
-    std::string params;
-    int final = 0;
-    for (;;) {
-        int p = next_byte(50);
-        if (p == Backend::timeout || p == Backend::eof) {
-            lookahead_ = p;
+    int scan = -1;
+    if (b == 'O') {
+        int f = next_byte(escape_wait_ms);
+        if (f < 0x40 || f > 0x7E) {  // not a final byte: the ESC stands alone
+            lookahead_ = f;
             return 27;
         }
-        if (p >= 0x40 && p <= 0x7E) {
-            final = p;
-            break;
+        switch (f) {
+        case 'H': scan = scan_home; break;
+        case 'F': scan = scan_end; break;
+        case 'D': scan = scan_left; break;       // cursor keys in application mode
+        case 'C': scan = scan_right; break;
+        case 'd': scan = scan_ctrl_left; break;  // rxvt's Ctrl-arrows
+        case 'c': scan = scan_ctrl_right; break;
+        default: break;
         }
-        params += static_cast<char>(p);
-    }
-    int scan = -1;
-    if (final == 'D') scan = params == "1;5" ? scan_ctrl_left : scan_left;
-    else if (final == 'C') scan = params == "1;5" ? scan_ctrl_right : scan_right;
-    else if (final == 'H') scan = scan_home;
-    else if (final == 'F') scan = scan_end;
-    else if (final == '~') {
-        if (params == "1" || params == "7") scan = scan_home;
-        else if (params == "4" || params == "8") scan = scan_end;
-        else if (params == "2") scan = scan_ins;
-        else if (params == "3") scan = scan_del;
+    } else {
+        std::string params;
+        int final = 0;
+        for (;;) {
+            int p = next_byte(escape_wait_ms);
+            if (p >= 0x40 && p <= 0x7E) {
+                final = p;
+                break;
+            }
+            if (p < 0x20 || p > 0x3F || params.size() > 16) {  // broken off
+                lookahead_ = p;
+                return 27;
+            }
+            params += static_cast<char>(p);
+        }
+        const bool ctrl = params == "1;5" || params == "5";
+        switch (final) {
+        case 'D': scan = ctrl ? scan_ctrl_left : scan_left; break;
+        case 'C': scan = ctrl ? scan_ctrl_right : scan_right; break;
+        case 'H': scan = scan_home; break;
+        case 'F': scan = scan_end; break;
+        case '~':
+            if (params == "1" || params == "7") scan = scan_home;
+            else if (params == "4" || params == "8") scan = scan_end;
+            else if (params == "2") scan = scan_ins;
+            else if (params == "3") scan = scan_del;
+            break;
+        default: break;
+        }
     }
     if (scan < 0)
-        return read_key();  // a sequence the system has no use for
+        return read_key();  // a key the program has no use for
     pending_scan_ = scan;
     return 0;
 }
@@ -358,7 +389,7 @@ int Console::read_key()
     if (input_ended_)
         return 3;
     flush();
-    bool raw = !input_redirected_;
+    const bool raw = !input_redirected_;
     if (raw)
         backend_.raw_mode(true);
     int key;
@@ -372,9 +403,12 @@ int Console::read_key()
         } else if (b == 127) {
             key = 8;
         } else if (b == '\r') {
-            int n = next_byte(0);
-            if (n != '\n')
-                lookahead_ = n;
+            // A terminal in raw mode sends CR alone; a script may have CR LF.
+            if (input_redirected_) {
+                int n = next_byte(50);
+                if (n != '\n')
+                    lookahead_ = n;
+            }
             key = 13;
         } else if (b == '\n') {
             key = 13;
@@ -411,7 +445,7 @@ std::string Console::read_line()
     if (input_ended_)
         throw InputEnded{pending_signal()};
     flush();
-    int column = cx_ + static_cast<int>(window_buffer_.size());
+    const int column = cx_;
     std::string reply;
     for (;;) {
         int b;
@@ -433,28 +467,32 @@ std::string Console::read_line()
         }
         if (b == '\n')
             break;
+        if (b == '\r') {  // CR alone or CR LF ends the line too
+            int n = next_byte(50);
+            if (n != '\n')
+                lookahead_ = n;
+            break;
+        }
         reply += static_cast<char>(b);
     }
-    if (!reply.empty() && reply.back() == '\r')
-        reply.pop_back();
     if (input_redirected_) {
         put(reply);
         return reply;
     }
-    // The terminal echoed the reply and its line end: go back behind it.
-    int len = static_cast<int>(reply.size());
-    if (!redirected_) {
-        int col = column + len;
-        if (col > columns)
-            col = columns;
-        backend_.write("\x1b[A\x1b[" + std::to_string(col) + "G");
+    if (redirected_)
+        return reply;  // the terminal showed the typing; the output has none of it
+    // The terminal echoed the reply and its line end, scrolling when the
+    // question stood on the bottom row: go back behind the reply.
+    const int len = static_cast<int>(reply.size());
+    if (cy_ == rows) {
+        newline_full();
+        cy_ = rows - 1;
     }
+    backend_.write("\x1b[A\x1b[" + std::to_string(std::min(column + len, columns)) + "G");
     for (int i = 0; i < len && column + i <= columns; ++i)
         screen_[cy_][column + i] = Cell{reply[static_cast<std::size_t>(i)],
                                         static_cast<unsigned char>(attribute_)};
-    cx_ = column + len;
-    if (cx_ > columns + 1)
-        cx_ = columns + 1;
+    cx_ = std::min(column + len, columns + 1);
     return reply;
 }
 

@@ -98,6 +98,7 @@ private:
         unsigned char attr = 0;
     };
 
+    std::string encode(char c);
     void put_full(char c);
     void put_window(char c);
     void flush_window_buffer();
@@ -121,6 +122,7 @@ private:
     int attribute_ = 0x07;
     int pending_scan_ = -1;
     int lookahead_ = Backend::timeout;           // a byte read ahead and not yet used
+    int utf8_continuations_ = 0;                 // bytes still due in a UTF-8 sequence
 };
 
 // The real terminal on file descriptors 0 and 1.

@@ -53,12 +53,18 @@ std::string string10(Console& con, double x)
                  ", used \"" + capped + "\") **");
         return capped;
     }
+    // Integer digits. A value with no digits to count (NaN, -infinity) is
+    // taken as too long, so that the count cannot run away.
     int n = 0;
-    double t = x;
-    do {
-        t /= 10.0;
-        ++n;
-    } while (std::trunc(t) != 0.0);
+    if (std::isfinite(x)) {
+        double t = x;
+        do {
+            t /= 10.0;
+            ++n;
+        } while (std::trunc(t) != 0.0);
+    } else {
+        n = 10;
+    }
 
     std::string s;
     if (n == 9) {

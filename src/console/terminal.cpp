@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,8 +17,39 @@ volatile std::sig_atomic_t received_signal = 0;
 
 termios saved_mode{};
 bool have_saved_mode = false;
+bool output_is_tty = false;
+PosixBackend* live_backend = nullptr;
 
-void on_signal(int sig) { received_signal = sig; }
+constexpr char reset_colours[] = "\x1b[0m";
+
+// The terminal as it was found: modes back, colours reset. Only
+// async-signal-safe calls, so that a signal handler may use it too.
+void restore_tty()
+{
+    if (output_is_tty)
+        (void)!::write(STDOUT_FILENO, reset_colours, sizeof reset_colours - 1);
+    if (have_saved_mode)
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
+}
+
+// The first signal ends the run at the next read, through the shutdown that
+// saves the dataset. A second one, while the run is still busy, ends it at once.
+void on_signal(int sig)
+{
+    if (received_signal != 0) {
+        restore_tty();
+        ::_exit(128 + sig);
+    }
+    received_signal = sig;
+}
+
+// A run that ends through exit() (an internal error) leaves the terminal as
+// it found it too, with everything written so far shown.
+void restore_at_exit()
+{
+    if (live_backend != nullptr)
+        live_backend->restore_terminal();
+}
 
 void check_signal()
 {
@@ -47,14 +79,27 @@ PosixBackend::PosixBackend()
 {
     if (in_tty_ && tcgetattr(STDIN_FILENO, &saved_mode) == 0)
         have_saved_mode = true;
+    output_is_tty = out_tty_;
+    if (live_backend == nullptr) {
+        static const bool registered = std::atexit(restore_at_exit) == 0;
+        (void)registered;
+    }
+    live_backend = this;
 }
 
-PosixBackend::~PosixBackend() { restore_terminal(); }
+PosixBackend::~PosixBackend()
+{
+    restore_terminal();
+    if (live_backend == this)
+        live_backend = nullptr;
+}
 
+// A terminal shows each line as it is finished, so that progress reports of
+// long computations appear in time; files and pipes get large blocks.
 void PosixBackend::write(std::string_view bytes)
 {
     out_.append(bytes);
-    if (out_.size() > 8192)
+    if (out_.size() > 8192 || (out_tty_ && bytes.find('\n') != std::string_view::npos))
         flush();
 }
 
@@ -127,8 +172,7 @@ void PosixBackend::discard_input()
 void PosixBackend::restore_terminal()
 {
     flush();
-    if (have_saved_mode)
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
+    restore_tty();
 }
 
 } // namespace console

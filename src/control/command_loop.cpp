@@ -7,6 +7,7 @@
 #include "control/commands.hpp"
 #include "control/control_commands.hpp"
 #include "control/session.hpp"
+#include "dataset/commands.hpp"
 
 namespace control {
 
@@ -124,6 +125,9 @@ void quit_check(Session& s)
 
 void shut_down(Session& s)
 {
+    // Keeps the working dataset in "_RELOAD.CDT" for the next run; an end of
+    // input inside a suspended save is taken there as "*Q".
+    dataset::auto_save(s);
     console::close_all(s.out);
     if (!s.run.exit_for_run)
         s.con.endl();

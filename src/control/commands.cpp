@@ -3,7 +3,10 @@
 
 #include <array>
 
+#include "console/channels.hpp"
 #include "control/control_commands.hpp"
+#include "dataset/commands.hpp"
+#include "files/commands.hpp"
 #include "indexing/commands.hpp"
 
 namespace control {
@@ -24,34 +27,34 @@ constexpr std::array<Command, 46> table{{
     {"M3", nullptr, Extra::map_m3},          // three principal sections
     {"HM", nullptr, Extra::map_hm},          // heuristic map
     {"QA", nullptr, Extra::none},            // primary Q(A) row scan
-    {"CD", nullptr, Extra::none},            // change directory
-    {"DR", nullptr, Extra::none},
-    {"PR", nullptr, Extra::blank_if_no_obs}, // printer toggle
-    {"OF", nullptr, Extra::blank_if_no_obs}, // copy-file toggle
-    {"LO", nullptr, Extra::none},            // load a dataset
+    {"CD", dataset::CD, Extra::none},        // change directory
+    {"DR", dataset::CD, Extra::none},
+    {"PR", console::PR, Extra::blank_if_no_obs}, // printer toggle
+    {"OF", console::OF, Extra::blank_if_no_obs}, // copy-file toggle
+    {"LO", dataset::LO, Extra::none},        // load a dataset
     {"IM", nullptr, Extra::none},            // import a peak list
-    {"LC", indexing::LC, Extra::none},          // load a cell from a summary file
-    {"SA", nullptr, Extra::none},            // save
-    {"PS", nullptr, Extra::none},            // pattern separation
-    {"IN", indexing::IN, Extra::hand_over},     // indexing run
-    {"DI", indexing::DI, Extra::hand_over},     // direct-indexing run
+    {"LC", indexing::LC, Extra::none},       // load a cell from a summary file
+    {"SA", dataset::SA, Extra::none},        // save
+    {"PS", dataset::PS, Extra::none},        // pattern separation
+    {"IN", indexing::IN, Extra::hand_over},  // indexing run
+    {"DI", indexing::DI, Extra::hand_over},  // direct-indexing run
     {"ED", nullptr, Extra::none},            // pattern editor
     {"QC", nullptr, Extra::none},            // Qcalc for given indices
     {"LI", nullptr, Extra::none},            // list the observed pattern
-    {"EF", nullptr, Extra::none},            // end-of-file mark in the copy
-    {"HE", nullptr, Extra::none},            // help
-    {"?", nullptr, Extra::none},
+    {"EF", console::EF, Extra::none},        // end-of-file mark in the copy
+    {"HE", files::HE, Extra::none},          // help
+    {"?", files::HE, Extra::none},
     {"TR", nullptr, Extra::none},            // linear 2Theta transformation
     {"SC", nullptr, Extra::none},            // self-calibration
     {"HO", nullptr, Extra::none},            // harmonics
     {"ZT", nullptr, Extra::none},            // zone transformations
     {"RS", nullptr, Extra::none},            // rescale
-    {"MS", indexing::MS, Extra::none},          // modify summary files
+    {"MS", indexing::MS, Extra::none},       // modify summary files
     {"EP", nullptr, Extra::none},            // extend the pattern
     {"PE", nullptr, Extra::none},            // ab initio testbed
     {"RU", RU, Extra::none},                 // operating-system command
-    {"VF", nullptr, Extra::none},            // view a file
-    {"VM", nullptr, Extra::none},            // view the manual
+    {"VF", files::VF, Extra::none},       // view a file
+    {"VM", files::VM, Extra::none},       // view the manual
     {"VE", VE, Extra::none},                 // version and directories
     {"QU", nullptr, Extra::quit},
     {"EN", nullptr, Extra::quit},

@@ -8,6 +8,7 @@
 #include "console/utilities.hpp"
 #include "control/control_commands.hpp"
 #include "control/session.hpp"
+#include "dataset/commands.hpp"
 #include "dataset/limits.hpp"
 
 namespace control {
@@ -113,6 +114,10 @@ void start_up(Session& s)
 
     // A steering file left by an earlier hand-over has done its work.
     console::remove_file("_SETPARM.BAT");
+
+    // A dataset left by the hand-over to an indexing run comes back.
+    if (console::file_exists("_RELOAD.CDT"))
+        dataset::auto_reload(s);
 
     s.maps.use_calcfm = false;
     s.maps.save_map_array = false;

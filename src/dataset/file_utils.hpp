@@ -25,6 +25,12 @@ std::string dataset_path(const control::Session& s, std::string_view name);  // 
 bool dataset_exists(const control::Session& s, std::string_view name, std::string& path);
 bool file_exists_in_data_dir(const control::Session& s, std::string_view name,
                              std::string_view extension, std::string& path);
+// The data directory as shown in messages ("./" for the start-up directory).
+std::string data_directory_text(const control::Session& s);
+// A typed dataset name is only a file name in the data directory: "/", "\"
+// and ".." are refused (check_plain_name says so on the screen).
+bool is_plain_name(std::string_view name);
+bool check_plain_name(console::Console& con, std::string_view name);
 
 // ---- opening ----
 // Reports "** OpenInFile failed to open file ..." on failure.
@@ -33,6 +39,9 @@ bool open_read(console::Console& con, TextFile& f, const std::string& path);
 // append, 'Q' ask (default_yes gives the default of the question).
 bool open_write(console::Console& con, TextFile& f, const std::string& path, char if_exists,
                 bool default_yes = false);
+// Creates a file anew, writing to it directly (files that stay open while
+// they grow, such as the map files).
+bool open_new(console::Console& con, TextFile& f, const std::string& path);
 // Ends a file opened by open_write; reports a failed commit as a write error.
 bool close_write(console::Console& con, TextFile& f);
 
@@ -41,6 +50,8 @@ bool wr_dbl(console::Console& con, TextFile& f, double x, int w, int d, int line
 bool wr_int(console::Console& con, TextFile& f, long long i, int w, int line_ends);
 bool wr_str(console::Console& con, TextFile& f, std::string_view text, int line_ends);
 std::string write_error_text(int code);
+// The file-system error code reported for an errno value.
+int write_error_code(int err);
 
 // ---- comma-delimited field readers: 0 on success, else the error code ----
 int read_double(console::Console& con, TextFile& f, double& x);

@@ -20,7 +20,8 @@ int TextFile::open_read(const std::string& path)
         return errno != 0 ? errno : 2;
     path_ = path;
     writing_ = false;
-    error_ = 0;
+    clear_error();
+    read_error_ = 0;
     return 0;
 }
 
@@ -33,7 +34,7 @@ int TextFile::open_append(const std::string& path)
         return errno != 0 ? errno : 5;
     path_ = path;
     writing_ = true;
-    error_ = 0;
+    clear_error();
     return 0;
 }
 
@@ -46,7 +47,7 @@ int TextFile::open_create(const std::string& path)
         return errno != 0 ? errno : 5;
     path_ = path;
     writing_ = true;
-    error_ = 0;
+    clear_error();
     return 0;
 }
 
@@ -61,7 +62,7 @@ int TextFile::open_replace(const std::string& path)
     path_ = path;
     temp_path_ = temp;
     writing_ = true;
-    error_ = 0;
+    clear_error();
     return 0;
 }
 
@@ -70,9 +71,11 @@ int TextFile::commit()
     if (file_ == nullptr)
         return 103;
     flush();
-    if (std::fclose(file_) != 0 && error_ == 0)
-        error_ = errno != 0 ? errno : 101;
+    errno = 0;
+    if (std::fclose(file_) != 0)
+        write_failed(errno != 0 ? errno : 101);
     file_ = nullptr;
+    writing_ = false;
     if (temp_path_.empty())
         return error_;
     std::string temp = temp_path_;
@@ -105,39 +108,52 @@ void TextFile::close()
     writing_ = false;
 }
 
+void TextFile::write_failed(int code)
+{
+    if (error_ == 0)
+        error_ = code;
+    last_error_ = code;
+    ++failed_writes_;
+}
+
 void TextFile::put(std::string_view text)
 {
     if (file_ == nullptr || !writing_) {
-        if (error_ == 0)
-            error_ = 103;
+        write_failed(file_ == nullptr ? 103 : 105);
         return;
     }
     if (text.empty())
         return;
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() && error_ == 0)
-        error_ = errno != 0 ? errno : 101;
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size())
+        write_failed(errno != 0 ? errno : 101);
 }
 
 void TextFile::endl() { put("\r\n"); }
 
 void TextFile::flush()
 {
-    if (file_ != nullptr && writing_ && std::fflush(file_) != 0 && error_ == 0)
-        error_ = errno != 0 ? errno : 101;
+    if (file_ == nullptr || !writing_)
+        return;
+    errno = 0;
+    if (std::fflush(file_) != 0)
+        write_failed(errno != 0 ? errno : 101);
 }
 
 int TextFile::get()
 {
-    if (file_ == nullptr)
+    if (file_ == nullptr || writing_)
         return EOF;
-    return std::fgetc(file_);
+    errno = 0;
+    int c = std::fgetc(file_);
+    if (c == EOF && std::ferror(file_) && read_error_ == 0)
+        read_error_ = errno != 0 ? errno : 100;
+    return c;
 }
 
 int TextFile::peek()
 {
-    if (file_ == nullptr)
-        return EOF;
-    int c = std::fgetc(file_);
+    int c = get();
     if (c != EOF)
         std::ungetc(c, file_);
     return c;

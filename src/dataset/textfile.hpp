@@ -37,12 +37,17 @@ public:
     void endl() override;
     void flush();
     int error() const { return error_; }  // first write error, 0 if none
-    void clear_error() { error_ = 0; }
+    // Writes that failed so far and the error of the last of them: a writer
+    // compares the count before and after its own write.
+    int failed_writes() const { return failed_writes_; }
+    int last_error() const { return last_error_; }
+    void clear_error() { error_ = 0; last_error_ = 0; failed_writes_ = 0; }
 
     // ---- reading ----
     int get();   // next byte or EOF
     int peek();
     bool at_eof();
+    int read_error() const { return read_error_; }  // errno of a failed read, 0 if none
 
 private:
     std::FILE* file_ = nullptr;
@@ -50,6 +55,11 @@ private:
     std::string temp_path_;
     bool writing_ = false;
     int error_ = 0;
+    int last_error_ = 0;
+    int failed_writes_ = 0;
+    int read_error_ = 0;
+
+    void write_failed(int code);
 };
 
 } // namespace dataset

@@ -25,15 +25,35 @@ public:
             return eof;
         return static_cast<unsigned char>(input_[pos_++]);
     }
-    void raw_mode(bool) override {}
+    void raw_mode(bool on) override { raw = on; }
     void discard_input() override {}
 
     std::string output;
+    bool raw = false;  // the terminal's raw mode, as last switched
 
 private:
     std::string input_;
     std::size_t pos_ = 0;
     bool terminal_;
+};
+
+// A console alone over a script: for the console layer's own tests.
+struct FakeConsole {
+    explicit FakeConsole(std::string input = "", bool terminal = false)
+        : backend(std::move(input), terminal), con(backend)
+    {
+    }
+    const std::string& screen() const { return backend.output; }
+
+    StringBackend backend;
+    console::Console con;
+};
+
+// A text file stand-in: what a report wrote, "\n" for each line end.
+struct StringSink : console::Sink {
+    void put(std::string_view t) override { text.append(t); }
+    void endl() override { text += '\n'; }
+    std::string text;
 };
 
 // A whole session driven by a script of replies.

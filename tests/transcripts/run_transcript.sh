@@ -9,7 +9,8 @@
 #   <name>.env     shell lines sourced before the run (e.g. OS=Windows_NT)
 #   <name>.args    command-line arguments
 #   <name>.rc      the expected exit code (default 0)
-#   <name>.check   a shell script run in the directory afterwards; must exit 0
+#   <name>.check   a shell script run in the directory afterwards, with the
+#                  program's path in $LATTICOR; must exit 0
 #
 # Dates ("08Dec26") and times ("12:34:56") vary and are masked on both sides.
 # With UPDATE=1 the expected screen is written instead of compared.
@@ -83,7 +84,7 @@ if [ -d "$dir/$name.after" ]; then
 fi
 
 if [ -f "$dir/$name.check" ]; then
-    if ! (cd "$work" && sh "$dir/$name.check"); then
+    if ! (cd "$work" && LATTICOR="$bin" sh "$dir/$name.check"); then
         echo "** check $name.check failed **"
         status=1
     fi

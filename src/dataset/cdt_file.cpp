@@ -1,0 +1,426 @@
+// The dataset file (.CDT) reader and writer and the Powder CIF writer.
+#include "dataset/cdt_file.hpp"
+
+#include <cmath>
+
+#include "cell/conversions.hpp"
+#include "console/console.hpp"
+#include "console/format.hpp"
+#include "console/prompt.hpp"
+#include "console/utilities.hpp"
+#include "control/session.hpp"
+#include "dataset/file_utils.hpp"
+#include "dataset/model.hpp"
+
+namespace dataset {
+
+std::string build_datestamp(const control::Session& s, std::string_view name)
+{
+    return "Latticor " + s.version.version + " dataset, saved as " + std::string(name) + " on " +
+           console::date_stamp() + " at " + console::time_stamp();
+}
+
+bool current_form_stamp(std::string_view first_string)
+{
+    return first_string.size() > 8 && console::upper(first_string.substr(0, 4)) == "LATT";
+}
+
+// ---- writing ----
+
+namespace {
+
+// Writes the fields of one line with commas between them; remembers whether
+// any write failed.
+class LineWriter {
+public:
+    LineWriter(console::Console& con, TextFile& f) : con_(con), f_(f) {}
+
+    LineWriter& real(double x, int w, int d) { sep(); ok_ &= wr_dbl(con_, f_, x, w, d, 0); return *this; }
+    LineWriter& integer(long long i, int w) { sep(); ok_ &= wr_int(con_, f_, i, w, 0); return *this; }
+    LineWriter& quoted(std::string_view t)
+    {
+        sep();
+        ok_ &= wr_str(con_, f_, "\"" + std::string(t) + "\"", 0);
+        return *this;
+    }
+    void end()
+    {
+        ok_ &= wr_str(con_, f_, "", 1);
+        first_ = true;
+    }
+    bool ok() const { return ok_; }
+
+private:
+    void sep()
+    {
+        if (!first_)
+            ok_ &= wr_str(con_, f_, ",", 0);
+        first_ = false;
+    }
+
+    console::Console& con_;
+    TextFile& f_;
+    bool ok_ = true;
+    bool first_ = true;
+};
+
+bool selected(const Dataset& ds, int i, LineSelection which)
+{
+    switch (which) {
+    case LineSelection::excluded: return !ds.included[i];
+    case LineSelection::included: return ds.included[i];
+    default: return true;
+    }
+}
+
+// Intensities: codes as integers; measured values without decimals when
+// they are whole numbers (either sign), else with 8 decimals.
+void write_intensity(LineWriter& w, const Dataset& ds, double oi)
+{
+    if (ds.ikind == 0)
+        w.real(oi, 3, 0);
+    else if (std::fabs(oi - std::trunc(oi)) <= 1e-7)
+        w.real(oi, 12, 0);
+    else
+        w.real(oi, 12, 8);
+}
+
+} // namespace
+
+bool write_dataset(control::Session& s, Dataset& ds, TextFile& f, std::string_view name,
+                   LineSelection which)
+{
+    const bool automatic = s.files.auto_reload;
+    if (!(automatic && current_form_stamp(ds.Datestamp)))
+        ds.Datestamp = build_datestamp(s, name);
+    const std::string stored_name = automatic ? ds.Dset : std::string(name);
+
+    int count = 0;
+    for (int i = 1; i <= ds.Nobs; ++i)
+        if (selected(ds, i, which))
+            ++count;
+
+    LineWriter w(s.con, f);
+    w.quoted(ds.Datestamp).end();
+    w.quoted(ds.Title).end();
+    w.quoted("[" + std::to_string(ds.Iflag) + "," + std::to_string(ds.ikind) + "] " + warning_text).end();
+    w.quoted(stored_name).integer(count, 1).integer(ds.Ctype, 1).integer(ds.Ncalc, 1);
+    w.real(ds.Qmax, 10, 13).integer(ds.Gflag, 1).real(ds.W0, 10, 8).real(ds.Z2Th, 10, 13);
+    w.integer(ds.Dflag, 1).quoted(ds.Abs).end();
+
+    for (int i = 1; i <= ds.Nobs; ++i) {
+        if (!selected(ds, i, which))
+            continue;
+        w.real(ds.OQ[i], 19, 13).integer(ds.OH[i], 3).integer(ds.OK[i], 3).integer(ds.OL[i], 3);
+        w.real(ds.OT[i], 17, 13);
+        write_intensity(w, ds, ds.OI[i]);
+        w.end();
+    }
+    if (ds.Ctype != 0) {
+        for (int i = 1; i <= 6; ++i) {
+            w.real(ds.DD[i], 17, 13).real(ds.PP[i], 18, 13).real(ds.QQ[i], 19, 13);
+            w.real(ds.RR[i], 15, 13).real(ds.DSC[i], 16, 13).real(ds.RSC[i], 16, 13);
+            w.integer(ds.GL[i], 3).end();
+        }
+    }
+    for (int i = 1; i <= ds.Ncalc; ++i) {
+        w.real(ds.CQ[i], 19, 13).integer(ds.CH[i], 3).integer(ds.CK[i], 3).integer(ds.CL[i], 3);
+        w.end();
+    }
+    return w.ok();
+}
+
+// ---- reading ----
+
+namespace {
+
+// Reads the fields of one file in order; the first failure stops the rest
+// and keeps the label of the field that failed.
+class FieldReader {
+public:
+    FieldReader(console::Console& con, TextFile& f) : con_(con), f_(f) {}
+
+    bool failed() const { return !label_.empty(); }
+    const std::string& label() const { return label_; }
+    void fail(std::string label)
+    {
+        if (!failed())
+            label_ = std::move(label);
+    }
+
+    void real(double& x, const std::string& label)
+    {
+        if (!failed() && read_double(con_, f_, x) != 0)
+            fail(label);
+    }
+    void integer(int& i, const std::string& label)
+    {
+        if (!failed() && read_integer(con_, f_, i) != 0)
+            fail(label);
+    }
+    void text(std::string& t, const std::string& label)
+    {
+        if (!failed() && read_quoted(con_, f_, t) != 0)
+            fail(label);
+    }
+
+private:
+    console::Console& con_;
+    TextFile& f_;
+    std::string label_;
+};
+
+std::string indexed(const char* name, int i) { return std::string(name) + "[" + std::to_string(i) + "]"; }
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The bracketed prefix "[i,k]" of the warning line: Iflag and the intensity
+// kind. A prefix whose flags are not digits does not describe the file.
+bool read_warning_flags(const std::string& warning, Dataset& ds)
+{
+    if (warning.size() < 4 || !is_digit(warning[1]) || !is_digit(warning[3]))
+        return false;
+    ds.Iflag = warning[1] - '0';
+    ds.ikind = warning[3] - '0';
+    return true;
+}
+
+// Step 4 of the reading: the name stored in the file against the working name.
+void check_stored_name(control::Session& s, Dataset& ds, const std::string& stored)
+{
+    console::Console& con = s.con;
+    if (s.files.auto_reload) {
+        if (!s.files.own_file && is_plain_name(stored) && !stored.empty()) {
+            ds.Dset = stored;
+            ds.prev_name = stored;
+        }
+        return;
+    }
+    if (stored == ds.Dset || stored.empty() || !is_plain_name(stored))
+        return;
+    con.endl();
+    con.line("Do you want to use \"" + stored + "\" as working name instead of \"" + ds.Dset + "\"?");
+    std::string reply = console::ask_code(con, "  (Y/N, default Y): ", "YN", "Y", "(Yes)");
+    if (reply[0] == 'Y') {
+        ds.Dset = stored;
+        con.put("  ok");
+    }
+    con.endl();
+}
+
+void infer_intensity_flags(Dataset& ds)
+{
+    ds.Iflag = ds.OI[1] != 0.0 ? 1 : 0;
+    ds.ikind = 0;
+    for (int i = 1; i <= ds.Nobs; ++i) {
+        double a = std::fabs(ds.OI[i]);
+        if (a - std::floor(a) > 1e-7)
+            ds.ikind = 1;
+    }
+    if (ds.Imax > 9.0)
+        ds.ikind = 1;
+}
+
+void set_intensity_codes(Dataset& ds)
+{
+    if (ds.ikind == 0) {
+        for (int i = 1; i <= ds.Nobs; ++i)
+            ds.icode[i] = static_cast<int>(std::lround(ds.OI[i]));
+    } else {
+        derive_intensity_codes(ds);
+    }
+}
+
+} // namespace
+
+bool read_dataset(control::Session& s, Dataset& ds, TextFile& f)
+{
+    console::Console& con = s.con;
+    FieldReader r(con, f);
+
+    std::string first;
+    r.text(first, "Descr");
+    std::string stored;
+    bool flags_stored = false;
+    if (!r.failed()) {
+        ds.Datestamp = first;
+        if (current_form_stamp(first)) {
+            std::string warning;
+            r.text(ds.Title, "Title");
+            r.text(warning, "Vwarn");
+            if (!r.failed() && !warning.empty() && warning[0] == '[') {
+                flags_stored = true;
+                if (!read_warning_flags(warning, ds))
+                    r.fail("Vwarn");
+            }
+            if (!r.failed()) {
+                con.endl();
+                con.endl();
+                con.line("Title:  " + ds.Title);
+                con.line(ds.Datestamp);
+            }
+            r.text(stored, "FDset");
+        } else {
+            stored = first;
+            ds.Title = default_title;
+            con.endl();
+            con.line("(LATT dataset saved prior to v9.30 - no stored title)");
+        }
+    }
+    if (!r.failed())
+        check_stored_name(s, ds, stored);
+
+    int nobs = 0, ncalc = 0;
+    r.integer(nobs, "Nobs");
+    if (!r.failed() && nobs < 0)
+        r.fail("Nobs");
+    r.integer(ds.Ctype, "Ctype");
+    if (!r.failed() && (ds.Ctype < 0 || ds.Ctype > 3))
+        r.fail("Ctype");
+    r.integer(ncalc, "Ncalc");
+    if (!r.failed() && ncalc < 0)
+        r.fail("Ncalc");
+    r.real(ds.Qmax, "Qmax");
+    r.integer(ds.Gflag, "Gflag");
+    double w0 = ds.W0;
+    r.real(w0, "W0");
+    r.real(ds.Z2Th, "Z2Th");
+    if (!r.failed())
+        ds.set_wavelength(w0);
+    r.integer(ds.Dflag, "Dflag");
+    std::string abs;
+    r.text(abs, "BravAbs");
+    if (!r.failed()) {
+        int code = ds.abs_code;
+        if (parse_absences(con, abs, code)) {
+            ds.Abs = abs;
+            ds.abs_code = code;
+        }
+    }
+
+    // Lines beyond the capacity are read and dropped, so that what follows
+    // them is still found.
+    for (int i = 1; i <= nobs && !r.failed(); ++i) {
+        double q = 0, t = 0, in = 0;
+        int h = 0, k = 0, l = 0;
+        r.real(q, indexed("OQ", i));
+        r.integer(h, indexed("OH", i));
+        r.integer(k, indexed("OK", i));
+        r.integer(l, indexed("OL", i));
+        r.real(t, indexed("OT", i));
+        r.real(in, indexed("OI", i));
+        if (i <= max_obs && !r.failed()) {
+            ds.OQ[i] = q;
+            ds.OH[i] = h;
+            ds.OK[i] = k;
+            ds.OL[i] = l;
+            ds.OT[i] = t;
+            ds.OI[i] = in;
+        }
+    }
+    if (!r.failed()) {
+        ds.Nobs = nobs > max_obs ? max_obs : nobs;
+        if (ds.Nobs >= 1) {
+            ds.Imax = 0.0;
+            for (int i = 1; i <= ds.Nobs; ++i)
+                ds.Imax = std::max(ds.Imax, std::fabs(ds.OI[i]));
+            if (!flags_stored)
+                infer_intensity_flags(ds);
+            set_intensity_codes(ds);
+        }
+    }
+
+    if (ds.Ctype > 0) {
+        for (int i = 1; i <= 6 && !r.failed(); ++i) {
+            r.real(ds.DD[i], indexed("DD", i));
+            r.real(ds.PP[i], indexed("PP", i));
+            r.real(ds.QQ[i], indexed("QQ", i));
+            r.real(ds.RR[i], indexed("RR", i));
+            r.real(ds.DSC[i], indexed("DSC", i));
+            r.real(ds.RSC[i], indexed("RSC", i));
+            r.integer(ds.GL[i], indexed("GL", i));
+        }
+    }
+    if (!r.failed())
+        ds.cell_valid = ds.DD[1] * ds.DD[2] * ds.DD[3] != 0.0 ? 1 : 0;
+
+    for (int i = 1; i <= ncalc && !r.failed(); ++i) {
+        double q = 0;
+        int h = 0, k = 0, l = 0;
+        r.real(q, indexed("CQ", i));
+        r.integer(h, indexed("CH", i));
+        r.integer(k, indexed("CK", i));
+        r.integer(l, indexed("CL", i));
+        if (i <= max_calc && !r.failed()) {
+            ds.CQ[i] = q;
+            ds.CH[i] = h;
+            ds.CK[i] = k;
+            ds.CL[i] = l;
+        }
+    }
+
+    if (r.failed()) {
+        con.endl();
+        con.line("** Failed to read " + r.label() + " in dataset \"" + ds.Dset +
+                 "\" found in directory" + data_directory_text(s) + " **");
+        con.line("** Command ignored **");
+        f.close();
+        return false;
+    }
+    ds.Ncalc = ncalc > max_calc ? max_calc : ncalc;
+
+    // A pattern stored by 2Theta only: Q from the stored wavelength and zero.
+    if (ds.Nobs > 0 && ds.OQ[1] == 0.0) {
+        for (int i = 1; i <= ds.Nobs; ++i) {
+            double q = ds.OQ[i];
+            if (q_from_2theta(ds, ds.OT[i], ds.Z2Th, q))
+                ds.OQ[i] = q;
+            else
+                con.line("  ** Can't calculate valid Qobs from 2theta for line " + std::to_string(i) + " **");
+        }
+    }
+    f.close();
+    cell::compute_q2a(ds);
+    return true;
+}
+
+// ---- Powder CIF ----
+
+bool write_cif(control::Session& s, TextFile& f, std::string_view cif_title)
+{
+    console::Console& con = s.con;
+    const Dataset& ds = s.ds;
+    bool ok = true;
+    auto text = [&](std::string_view t) { ok &= wr_str(con, f, t, 1); };
+    auto item = [&](std::string_view key, double x, int w, int d) {
+        ok &= wr_str(con, f, key, 0);
+        ok &= wr_dbl(con, f, x, w, d, 1);
+    };
+    text("_pd_block_ID");
+    text("'" + std::string(cif_title) + "'");
+    text("_computing_data_reduction");
+    text("'Latticor " + s.version.version + ", " + s.version.build_date + "'");
+    item("_diffrn_radiation_wavelength", ds.W0, 10, 7);
+    if (ds.Ctype != 0) {
+        item("_cell_length_a", ds.DD[1], 10, 6);
+        item("_cell_length_b", ds.DD[2], 10, 6);
+        item("_cell_length_c", ds.DD[3], 10, 6);
+        item("_cell_angle_alpha", ds.DD[4], 10, 5);
+        item("_cell_angle_beta ", ds.DD[5], 10, 5);
+        item("_cell_angle_gamma", ds.DD[6], 10, 5);
+    }
+    if (ds.Nobs != 0) {
+        text("loop_");
+        text("_pd_proc_d_spacing");
+        for (int i = 1; i <= ds.Nobs; ++i) {
+            if (ds.OQ[i] > 0.0)
+                ok &= wr_dbl(con, f, std::sqrt(10000.0 / ds.OQ[i]), 14, 8, 1);
+            else
+                text(console::blanks(13) + "?");  // no d-spacing: CIF's unknown value
+        }
+        text("");
+    }
+    return ok;
+}
+
+} // namespace dataset

@@ -1,0 +1,150 @@
+// VF and VM with stand-in programs on PATH in place of the desktop opener.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "files/commands.hpp"
+#include "support/fake_console.hpp"
+#include "files_test_support.hpp"
+
+using files_test::count_of;
+using files_test::TempDir;
+using testing_support::FakeSession;
+
+namespace {
+
+// Puts a recording stand-in for xdg-open first on PATH for one test.
+class StandInOpener {
+public:
+    explicit StandInOpener(const TempDir& t, bool present = true)
+        : record_(t.dir() + "opened.txt"), old_path_(std::getenv("PATH") ? std::getenv("PATH") : "")
+    {
+        const std::string bin = t.dir() + "bin";
+        std::filesystem::create_directories(bin);
+        if (present) {
+            std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << record_
+                                             << "'\n";
+            std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+        }
+        ::setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
+    }
+    ~StandInOpener() { ::setenv("PATH", old_path_.c_str(), 1); }
+
+    // The argument the stand-in was started with, once it has run.
+    std::string opened() const
+    {
+        for (int i = 0; i < 100 && !std::filesystem::exists(record_); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::ifstream in(record_);
+        std::string line;
+        std::getline(in, line);
+        return line;
+    }
+
+private:
+    std::string record_;
+    std::string old_path_;
+};
+
+} // namespace
+
+TEST(ManualViewer, StartsTheViewerOnTheManualFoundCaseInsensitively)
+{
+    TempDir t;
+    t.touch("doc/latticor.RTF", "{\\rtf1}");
+    StandInOpener opener(t);
+    FakeSession f;
+    f.s.dirs.home = t.dir();
+    f.s.run.os_exec_result = 99;
+    files::VM(f.s);
+    EXPECT_EQ(opener.opened(), t.dir() + "doc/latticor.RTF");
+    EXPECT_EQ(f.s.run.os_exec_result, 0);
+    EXPECT_EQ(f.screen(), "\n\n                     View Latticor Manual\n\n\n");
+}
+
+TEST(ManualViewer, ReportsAViewerThatCannotBeStarted)
+{
+    TempDir t;
+    t.touch("Doc/Latticor.rtf");
+    StandInOpener opener(t, false);
+    FakeSession f;
+    f.s.dirs.home = t.dir();
+    f.s.ds.Nobs = 3;  // no extra line end with a pattern loaded
+    files::VM(f.s);
+    EXPECT_EQ(f.s.run.os_exec_result, 2);
+    EXPECT_NE(f.screen().find("** Could not execute O/S command:  File not found or\n"),
+              std::string::npos);
+    const std::string end = "in COMSPEC **\n";
+    EXPECT_EQ(f.screen().substr(f.screen().size() - end.size()), end);
+}
+
+TEST(ManualViewer, MissingManualNamesTheHomeDirectory)
+{
+    TempDir t;
+    FakeSession f;
+    f.s.dirs.home = t.dir();
+    files::VM(f.s);
+    EXPECT_NE(f.screen().find("** Can't find the Latticor manual (Latticor.rtf) in sub-dir Doc\n"
+                              "   of the Latticor home directory (" + t.dir() + ")\n"),
+              std::string::npos);
+}
+
+TEST(FileViewer, TextManualsAreListedFromTheHomeDocDirectory)
+{
+    TempDir home;
+    home.touch("Doc/Guide.txt");
+    home.touch("Doc/Latticor.rtf");
+    StandInOpener opener(home);
+    FakeSession f("tx\nguide.txt\n\n");
+    f.s.dirs.home = home.dir();
+    files::VF(f.s);
+    const std::string& screen = f.screen();
+    EXPECT_NE(screen.find("order:  " + home.dir() + "Doc/*.TXT\n"), std::string::npos);
+    EXPECT_NE(screen.find("\n  GUIDE.TXT      \n"), std::string::npos);
+    EXPECT_EQ(screen.find("LATTICOR.RTF"), std::string::npos);
+    EXPECT_EQ(opener.opened(), home.dir() + "Doc/Guide.txt");
+    EXPECT_EQ(f.s.viewer.selection, "TX");
+}
+
+TEST(FileViewer, AllFilesIncludeAnyExtension)
+{
+    TempDir t;
+    t.touch("README");
+    t.touch("notes.markdown");
+    t.touch("QUARTZ.CDT");
+    FakeSession f("??\n*q\n");
+    f.s.dirs.data = t.dir();
+    files::VF(f.s);
+    EXPECT_NE(f.screen().find("\n  NOTES.MARKDOWN QUARTZ.CDT     README         \n"),
+              std::string::npos);
+}
+
+TEST(FileViewer, ProgramCodeBuildsTheExtensionAndEnterLeaves)
+{
+    TempDir t;
+    t.touch("QUARTZ.DVO");
+    StandInOpener opener(t);
+    FakeSession f("io\nquartz\nxx\ndv\n\nvf\nio\n\n\n");
+    f.s.dirs.data = t.dir();
+    files::VF(f.s);
+    EXPECT_EQ(opener.opened(), t.dir() + "QUARTZ.DVO");
+    // A second VF: ENTER at the program code leaves without a file.
+    f.clear_screen_text();
+    f.s.con.read_line();  // the "vf" of the script
+    files::VF(f.s);
+    EXPECT_EQ(count_of(f.screen(), "will now be run"), 0);
+    EXPECT_NE(f.screen().find("default=exit): (exit)\n"), std::string::npos);
+}
+
+TEST(FileViewer, UnknownCodesAreRefusedUntilAValidOne)
+{
+    FakeSession f("xy\nsmh\n?\nex\n");
+    files::VF(f.s);
+    EXPECT_EQ(count_of(f.screen(), "** Not recognised **"), 3);
+    EXPECT_EQ(count_of(f.screen(), "Drive / directory"), 0);
+}
