@@ -47,7 +47,7 @@ int open_list(control::Session& s, dataset::TextFile& f, const std::string& path
         failure = "Failed to open basis-set-list file";
     if (failure != nullptr) {
         con.line(std::string("** ") + failure + " \"" + file + "\" found in directory" +
-                 directory_text(s) + "  -  Command ignored **");
+                 dataset::data_directory_text(s) + "  -  Command ignored **");
         rewrite_hint(con);
         return 0;
     }

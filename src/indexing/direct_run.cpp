@@ -81,7 +81,7 @@ void DI(control::Session& s)
     if (!ready_to_proceed(con))
         return;
     programs_and_codes(s);
-    files::list_directory(s, "native-format dataset(s)", "", "*", "??D");
+    files::list_directory(s, "native-format dataset(s)", s.dirs.data, "*", "??D");
 
     std::string name, code;
     for (;;) {

@@ -60,7 +60,7 @@ bool open_summary(control::Session& s, SummaryFile& sf)
         failure = "Failed to open summary file";
     if (failure != nullptr) {
         con.line(std::string("** ") + failure + " \"" + sf.name + "\" found in directory" +
-                 directory_text(s) + "  -  Command ignored **");
+                 dataset::data_directory_text(s) + "  -  Command ignored **");
         try_again_hint(con);
         return false;
     }
@@ -125,7 +125,7 @@ char page_answer(Console& con, bool first_page, bool at_end, int& seq)
 void read_failure(control::Session& s, const SummaryFile& sf, SummaryField bad)
 {
     s.con.line(std::string("** Failed to read ") + field_group(bad) + " in summary file \"" +
-               sf.name + "\" found in directory" + directory_text(s) + " **");
+               sf.name + "\" found in directory" + dataset::data_directory_text(s) + " **");
     s.con.line("** Command ignored **");
 }
 
@@ -213,9 +213,9 @@ void LC(control::Session& s)
         return;
     const std::string ext = kind == 'C' ? "CKM" : "SUM";
     con.line("Drive / directory information followed by listing of Latticor summary files");
-    con.line("in currently selected directory, sorted into name order:  " + ds.data_dir + "*." +
-             ext);
-    files::list_files(s, ds.data_dir, "*", ext);
+    const std::string dir = dataset::data_directory_text(s);
+    con.line("in currently selected directory, sorted into name order:  " + dir + "*." + ext);
+    files::list_files(s, dir, "*", ext);
 
     const bool loaded = ds.Nobs != 0 || ds.Ctype != 0;
     std::string name;

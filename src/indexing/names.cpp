@@ -32,9 +32,4 @@ void analyse_file_name(const std::string& answer, std::string& dataset_name, std
     code = console::left_part(ext, 2);
 }
 
-std::string directory_text(const control::Session& s)
-{
-    return s.ds.data_dir.empty() ? s.dirs.data : s.ds.data_dir;
-}
-
 } // namespace indexing

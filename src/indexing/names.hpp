@@ -24,7 +24,4 @@ std::string run_file(const control::Session& s, std::string_view name, std::stri
 // and the first two of the (at most three) characters after it.
 void analyse_file_name(const std::string& answer, std::string& dataset_name, std::string& code);
 
-// The dataset directory as the messages name it.
-std::string directory_text(const control::Session& s);
-
 } // namespace indexing

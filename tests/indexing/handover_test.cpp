@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "console/platform.hpp"
+#include "control/control_commands.hpp"
 #include "control/handover.hpp"
 #include "indexing/commands.hpp"
 #include "indexing/names.hpp"
@@ -120,6 +121,39 @@ TEST_F(DirectRun, EnterOrNoLeavesWithoutFiles)
     EXPECT_FALSE(contains(f->screen(), "Supported programs"));
     EXPECT_FALSE(exists("_SETPARM.BAT"));
     EXPECT_FALSE(f->s.run.exit_for_run);
+}
+
+} // namespace
+
+namespace {
+
+// QU with a run waiting: the steering file of a hand-over meets the quit check.
+TEST(Handover, QuitWithAWaitingRun)
+{
+    ScratchDirectory dir;
+    {
+        testing_support::FakeSession f("\n\n");  // the reply, then the pause
+        ASSERT_TRUE(control::write_steering_file(f.s, "ABC", "IT"));
+        control::quit_check(f.s);
+        EXPECT_TRUE(contains(f.screen(), "** so you may have an indexing run waiting to be launched **\n"));
+        EXPECT_TRUE(contains(f.screen(), "(Y/N, default=N)?  (No)\n\nThe indexing run will now be launched\n"));
+        EXPECT_TRUE(control::steering_file_present());
+    }
+    {
+        testing_support::FakeSession f("y\n");
+        control::quit_check(f.s);
+        EXPECT_FALSE(control::steering_file_present()) << "Y cancels the run";
+    }
+    {
+        // Map solutions saved: QU hands them to the driver without asking.
+        testing_support::FakeSession f("\n");
+        f.s.ds.Dset = "ABC";
+        ASSERT_TRUE(control::request_map_solution_update(f.s));
+        control::quit_check(f.s);
+        EXPECT_TRUE(contains(f.screen(), "The summary files will now be updated with the MMap solutions saved earlier"));
+        EXPECT_FALSE(contains(f.screen(), "Are you sure"));
+        EXPECT_EQ(read_file("_SETPARM.BAT"), "SET _P2Qdset=ABC\r\nSET _P2Qid=MM\r\n");
+    }
 }
 
 } // namespace
