@@ -136,7 +136,7 @@ TEST(Handover, QuitWithAWaitingRun)
         ASSERT_TRUE(control::write_steering_file(f.s, "ABC", "IT"));
         control::quit_check(f.s);
         EXPECT_TRUE(contains(f.screen(), "** so you may have an indexing run waiting to be launched **\n"));
-        EXPECT_TRUE(contains(f.screen(), "(Y/N, default=N)?  (No)\n\nThe indexing run will now be launched\n"));
+        EXPECT_TRUE(contains(f.screen(), "(Y/N, default=N)?  (No)\nThe indexing run will now be launched\n"));
         EXPECT_TRUE(control::steering_file_present());
     }
     {
