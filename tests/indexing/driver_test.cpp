@@ -88,6 +88,25 @@ TEST_F(Driver, DirectRunThenRestartLoadsTheNewCell)
     EXPECT_EQ(read_file((work / "ABC.CDT").string()), "a dataset file\r\n");
 }
 
+TEST_F(Driver, TheWholeRoadOfAnIndexingRun)
+{
+    // LO and IN hand over; the program indexes CORUNDUM.QIT; the restart
+    // reloads the dataset under its name and LC loads the new cell.
+    fs::copy_file(fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "CORUNDUM.CDT", work / "CORUNDUM.CDT");
+    std::string dataset = read_file((work / "CORUNDUM.CDT").string());
+    in_work("run1.in", "lo\ncorundum\nin\nit\n\n\n\n\n\n\n");
+    in_work("run2.in", "\nlc\n\n\n1\nn\nqu\n");
+    ASSERT_EQ(run_driver(), 0) << screen;
+    EXPECT_EQ(read_file((work / "ito12.args").string()), "CORUNDUM.QIT\n");
+    EXPECT_TRUE(shown("latticor-run: running ito12 on CORUNDUM.QIT\n")) << screen;
+    EXPECT_TRUE(shown("Dataset \"CORUNDUM\" reloaded\n")) << screen;
+    EXPECT_TRUE(shown("(omitting .SUM, default = CORUNDUM): ( CORUNDUM )\n")) << screen;
+    EXPECT_TRUE(shown("The trial cell sequence number selected is 1\n")) << screen;
+    EXPECT_TRUE(shown("(Dataset CORUNDUM) - Next command or ? for Help: qu\n")) << screen;
+    EXPECT_EQ(read_file((work / "CORUNDUM.CDT").string()), dataset);
+    EXPECT_FALSE(exists((work / "_SETPARM.BAT").string()));
+}
+
 TEST_F(Driver, MissingProgramIsReportedAndTheRunContinues)
 {
     in_work("ABC.TRD", "");
