@@ -28,6 +28,19 @@ bool yes(Console& con, std::string_view prompt, char def)
     return reply[0] == 'Y';
 }
 
+// An integer from low to high, asked again after `refusal` otherwise.
+int ask_in_range(Console& con, const std::string& prompt, int def, int low, int high,
+                 const char* refusal)
+{
+    for (;;) {
+        int n = console::ask_int(con, prompt, "", def, 0, "", "DEF").value;
+        con.endl();
+        if (n >= low && n <= high)
+            return n;
+        con.line(refusal);
+    }
+}
+
 // ---- DICVOL ----
 
 void dicvol_notes(control::Session& s)
@@ -267,17 +280,8 @@ void ask_nspuri(control::Session& s, RunParameters& p)
     con.line("Up to 10 spurious lines may be specified,");
     con.line("but values greater than 2 or 3 are not recommended for inexperienced");
     con.line("users, since they may well cause runs to become unstable.");
-    for (;;) {
-        int n = console::ask_int(con, "No. of spurious lines to be permitted (max 10, default 0): ",
-                                 "", 0, 0, "", "DEF")
-                    .value;
-        con.endl();
-        if (n >= 0 && n <= 10) {
-            p.nspuri = n;
-            return;
-        }
-        con.line("Number must be 0 - 10");
-    }
+    p.nspuri = ask_in_range(con, "No. of spurious lines to be permitted (max 10, default 0): ", 0,
+                            0, 10, "Number must be 0 - 10");
 }
 
 void ask_zones(control::Session& s, RunParameters& p)
@@ -288,17 +292,8 @@ void ask_zones(control::Session& s, RunParameters& p)
     con.line("made more thorough, at the cost of a longer run (the default of 8 zones is");
     con.line("usually enough, while fewer zones give a quicker but less thorough search and");
     con.line("more effective use of computer time).");
-    for (;;) {
-        int n = console::ask_int(con, "Number of basis zones to be searched (max 20, default: 8): ",
-                                 "", 8, 0, "", "DEF")
-                    .value;
-        con.endl();
-        if (n >= 1 && n <= 20) {
-            p.zones = n;
-            break;
-        }
-        con.line("** Must be in the range 1-20 **");
-    }
+    p.zones = ask_in_range(con, "Number of basis zones to be searched (max 20, default: 8): ", 8,
+                           1, 20, "** Must be in the range 1-20 **");
     con.line("For evaluating zones, " + name_of(p) + " provides either the Ishida & Watanabe PM");
     con.line("measure (usually more reliable and robust) or the original ITO6 CRIT measure.");
     p.zone_measure = console::ask_code(

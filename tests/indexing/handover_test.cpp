@@ -13,11 +13,6 @@ namespace {
 
 using namespace indexing_tests;
 
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 TEST(Handover, SteeringFileIsWrittenAnewAndReadBack)
 {
     ScratchDirectory dir;

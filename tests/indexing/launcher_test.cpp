@@ -11,11 +11,6 @@ namespace {
 
 using namespace indexing_tests;
 
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 // Line `n` (from 1) of a file with CR LF line ends.
 std::string file_line(const std::string& name, int n)
 {

@@ -12,11 +12,6 @@ namespace {
 
 using namespace indexing_tests;
 
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 int count_of(const std::string& text, const std::string& part)
 {
     int n = 0;

@@ -13,11 +13,6 @@ namespace {
 
 using namespace indexing_tests;
 
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 struct ModifySummary : ::testing::Test {
     ScratchDirectory dir;
     std::unique_ptr<testing_support::FakeSession> f;

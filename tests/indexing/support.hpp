@@ -74,6 +74,11 @@ inline std::string read_file(const std::string& name)
     return ss.str();
 }
 
+inline bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 inline bool exists(const std::string& name) { return std::filesystem::exists(name); }
 
 } // namespace indexing_tests
