@@ -3,25 +3,27 @@
 
 #include <array>
 
+#include "cell/commands.hpp"
 #include "console/channels.hpp"
 #include "control/control_commands.hpp"
 #include "dataset/commands.hpp"
 #include "files/commands.hpp"
 #include "indexing/commands.hpp"
+#include "pattern/commands.hpp"
 
 namespace control {
 
 namespace {
 
 constexpr std::array<Command, 46> table{{
-    {"OB", nullptr, Extra::none},            // observed pattern from the keyboard
-    {"CE", nullptr, Extra::none},            // cell data
-    {"ZE", nullptr, Extra::none},            // zero correction
-    {"WA", nullptr, Extra::none},            // wavelength
-    {"QM", nullptr, Extra::none},            // Qmax
-    {"AB", nullptr, Extra::none},            // absences flag
-    {"HL", nullptr, Extra::none},            // index limits
-    {"CA", nullptr, Extra::none},            // calculated pattern and comparison
+    {"OB", pattern::OB, Extra::none},        // observed pattern from the keyboard
+    {"CE", cell::CE, Extra::none},           // cell data
+    {"ZE", pattern::ZE, Extra::none},        // zero correction
+    {"WA", pattern::WA, Extra::none},        // wavelength
+    {"QM", pattern::QM, Extra::none},        // Qmax
+    {"AB", pattern::AB, Extra::none},        // absences flag
+    {"HL", pattern::HL, Extra::none},        // index limits
+    {"CA", cell::CA, Extra::none},           // calculated pattern and comparison
     {"MM", nullptr, Extra::map_mm},          // merit map
     {"M1", nullptr, Extra::map_m1},          // map thumbnails
     {"M3", nullptr, Extra::map_m3},          // three principal sections
@@ -39,16 +41,16 @@ constexpr std::array<Command, 46> table{{
     {"IN", indexing::IN, Extra::hand_over},  // indexing run
     {"DI", indexing::DI, Extra::hand_over},  // direct-indexing run
     {"ED", nullptr, Extra::none},            // pattern editor
-    {"QC", nullptr, Extra::none},            // Qcalc for given indices
-    {"LI", nullptr, Extra::none},            // list the observed pattern
+    {"QC", pattern::QC, Extra::none},        // Qcalc for given indices
+    {"LI", pattern::LI, Extra::none},        // list the observed pattern
     {"EF", console::EF, Extra::none},        // end-of-file mark in the copy
     {"HE", files::HE, Extra::none},          // help
     {"?", files::HE, Extra::none},
-    {"TR", nullptr, Extra::none},            // linear 2Theta transformation
+    {"TR", pattern::TR, Extra::none},        // linear 2Theta transformation
     {"SC", nullptr, Extra::none},            // self-calibration
     {"HO", nullptr, Extra::none},            // harmonics
     {"ZT", nullptr, Extra::none},            // zone transformations
-    {"RS", nullptr, Extra::none},            // rescale
+    {"RS", pattern::RS, Extra::none},        // rescale
     {"MS", indexing::MS, Extra::none},       // modify summary files
     {"EP", nullptr, Extra::none},            // extend the pattern
     {"PE", nullptr, Extra::none},            // ab initio testbed

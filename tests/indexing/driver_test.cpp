@@ -43,13 +43,13 @@ struct Driver : ::testing::Test {
                       "rc=$?\n"
                       "[ -f run$n.after ] && . ./run$n.after\n"
                       "exit $rc\n");
-        // Stands in for ITO12: notes its argument and adds one cell to the
-        // summary file of the dataset it was given.
+        // Stands in for ITO12: notes its argument and adds one cell, that of
+        // corundum on hexagonal axes, to the summary file of the dataset.
         write_program(tools / "ito12",
                       "#!/bin/sh\n"
                       "echo \"$1\" >> ito12.args\n"
                       "printf '%2d%8.2f%11.3f%6.2f %s %12s %7s %8s%7d%9.4f%9.4f%9.4f%8.3f%8.3f%8.3f\\r\\n' "
-                      "20 35.5 166.375 1.0 F ITO12 08Dec26 12:00:00 1 5.5 5.5 5.5 90 90 90 "
+                      "20 35.5 254.797 1.0 P ITO12 08Dec26 12:00:00 1 4.7589 4.7589 12.991 90 90 120 "
                       ">> \"${1%%.*}.SUM\"\n");
     }
 
@@ -73,7 +73,7 @@ TEST_F(Driver, DirectRunThenRestartLoadsTheNewCell)
     in_work("ABC.ITD", "native input\r\n");
     in_work("ABC.CDT", "a dataset file\r\n");
     in_work("run1.in", "di\ny\n\nabc.itd\n\n");
-    in_work("run2.in", "lc\n\nabc\n1\nn\nqu\n");
+    in_work("run2.in", "lc\n\nabc\n1\n\nn\nqu\n");
     ASSERT_EQ(run_driver(), 0) << screen;
     EXPECT_EQ(read_file((work / ".runs").string()), "2\n") << screen;
     EXPECT_TRUE(shown("latticor-run: running ito12 on ABC.ITD\n"
@@ -81,7 +81,8 @@ TEST_F(Driver, DirectRunThenRestartLoadsTheNewCell)
                       "latticor-run: starting latticor again\n"))
         << screen;
     EXPECT_EQ(read_file((work / "ito12.args").string()), "ABC.ITD\n");
-    EXPECT_TRUE(shown("   1 20   35.50    166.375 F   5.5000   5.5000   5.5000  90.000  90.000  90.000\n"))
+    EXPECT_TRUE(shown("(Dataset WORK) - Next command or ? for Help: qu\n")) << screen;
+    EXPECT_TRUE(shown("   1 20   35.50    254.797 P   4.7589   4.7589  12.9910  90.000  90.000 120.000\n"))
         << screen;
     EXPECT_FALSE(exists((work / "_LXdrun").string()));
     EXPECT_FALSE(exists((work / "_SETPARM.BAT").string()));
@@ -91,17 +92,21 @@ TEST_F(Driver, DirectRunThenRestartLoadsTheNewCell)
 TEST_F(Driver, TheWholeRoadOfAnIndexingRun)
 {
     // LO and IN hand over; the program indexes CORUNDUM.QIT; the restart
-    // reloads the dataset under its name and LC loads the new cell.
+    // reloads the dataset under its name, LC loads the new cell and CA
+    // finds every observed line on it.
     fs::copy_file(fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "CORUNDUM.CDT", work / "CORUNDUM.CDT");
     std::string dataset = read_file((work / "CORUNDUM.CDT").string());
     in_work("run1.in", "lo\ncorundum\nin\nit\n\n\n\n\n\n\n");
-    in_work("run2.in", "\nlc\n\n\n1\nn\nqu\n");
+    in_work("run2.in", "\nlc\n\n\n1\n\nn\nca\n\n\n\nf\n\n\nqu\n");
     ASSERT_EQ(run_driver(), 0) << screen;
     EXPECT_EQ(read_file((work / "ito12.args").string()), "CORUNDUM.QIT\n");
     EXPECT_TRUE(shown("latticor-run: running ito12 on CORUNDUM.QIT\n")) << screen;
     EXPECT_TRUE(shown("Dataset \"CORUNDUM\" reloaded\n")) << screen;
     EXPECT_TRUE(shown("(omitting .SUM, default = CORUNDUM): ( CORUNDUM )\n")) << screen;
     EXPECT_TRUE(shown("The trial cell sequence number selected is 1\n")) << screen;
+    EXPECT_TRUE(shown("  Q(A)         Q(B)         Q(C)")) << screen;
+    EXPECT_TRUE(shown(" 25       ( -2   2  10 )  89.006  0.000   8280.332   0.000    >10000\n")) << screen;
+    EXPECT_TRUE(shown("Mean d2Theta =  0.00000 deg")) << screen;
     EXPECT_TRUE(shown("(Dataset CORUNDUM) - Next command or ? for Help: qu\n")) << screen;
     EXPECT_EQ(read_file((work / "CORUNDUM.CDT").string()), dataset);
     EXPECT_FALSE(exists((work / "_SETPARM.BAT").string()));

@@ -55,7 +55,7 @@ struct LoadCell : ::testing::Test {
 TEST_F(LoadCell, TwentyCellsFitOnePage)
 {
     write_summary("ABC.SUM", 20);
-    control::Session& s = run("\n\n3\nn\n");
+    control::Session& s = run("\n\n3\n\nn\n");
     EXPECT_TRUE(contains(screen(), "(S/C/Q, default=S): S=SUM\n"));
     EXPECT_TRUE(contains(screen(), "(omitting .SUM, default = ABC): ( ABC )\n"));
     EXPECT_TRUE(contains(screen(), indexing::summary_listing_header + std::string("\n\n")));
@@ -87,7 +87,7 @@ TEST_F(LoadCell, PagingForwardAndBack)
 TEST_F(LoadCell, UnknownLatticeLetterBecomesPrimitive)
 {
     write_summary("ABC.SUM", 2, "X");
-    control::Session& s = run("\n\n2\n\nn\n");
+    control::Session& s = run("\n\n2\n\n\nn\n");
     EXPECT_TRUE(contains(screen(), "  ( Bravais lattice type reset to Primitive )\n\nPress ENTER to continue "));
     EXPECT_EQ(s.ds.Abs, "P");
     EXPECT_EQ(s.ds.abs_code, 1);

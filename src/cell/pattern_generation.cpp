@@ -1,0 +1,164 @@
+// The calculated pattern: index limits, generation within Qmax with the
+// lattice absences, the Shell sort and the removal of symmetry duplicates.
+#include "cell/pattern_generation.hpp"
+
+#include <cmath>
+
+#include "cell/commands.hpp"
+
+namespace cell {
+
+namespace {
+
+// Cross constants smaller than this count as zero for the index limits.
+constexpr double cross_zero = 1e-7;
+
+int truncated(double x)
+{
+    // Guard the conversion: an absurd Qmax must not overflow the integer.
+    if (!(x < 1e9))
+        return 1000000000;
+    return static_cast<int>(std::trunc(x));
+}
+
+bool odd(int n) { return n % 2 != 0; }
+
+} // namespace
+
+void automatic_limits(const dataset::Dataset& ds, dataset::IndexRow& limits)
+{
+    limits.fill(0);
+    if (ds.cell_valid == 0 || !(ds.Qmax > 0.0))
+        return;
+    const double s = std::sqrt(ds.Qmax) / 100.0;  // 1/dmin in reciprocal Angstroms
+    const int hmax = truncated(s * ds.DD[1]);
+    const int kmax = truncated(s * ds.DD[2]);
+    const int lmax = truncated(s * ds.DD[3]);
+    int hmin = -hmax, kmin = -kmax;
+    const int lmin = 0;
+
+    // Which cross terms are present decides which half-spaces are needed.
+    int code = 0;
+    if (std::fabs(ds.QQ[4]) > cross_zero)
+        code += 4;
+    if (std::fabs(ds.QQ[5]) > cross_zero)
+        code += 5;
+    if (std::fabs(ds.QQ[6]) > cross_zero)
+        code += 6;
+    if (code == 0) {
+        hmin = 0;
+        kmin = 0;
+    } else if (code == 4) {
+        hmin = 0;
+    } else if (code == 5 || code == 6) {
+        kmin = 0;
+    }
+    limits = {0, hmin, hmax, kmin, kmax, lmin, lmax};
+}
+
+void effective_limits(const dataset::Dataset& ds, dataset::IndexRow& limits)
+{
+    automatic_limits(ds, limits);
+    for (int i = 1; i <= 5; i += 2) {
+        if (ds.GL[i] > limits[i])
+            limits[i] = ds.GL[i];
+        if (ds.GL[i + 1] < limits[i + 1])
+            limits[i + 1] = ds.GL[i + 1];
+    }
+}
+
+bool lattice_absent(int abs_code, int h, int k, int l)
+{
+    switch (abs_code) {
+    case 2: return odd(k + l);                              // A
+    case 3: return odd(h + l);                              // B
+    case 4: return odd(h + k);                              // C
+    case 5: return odd(h + k + l);                          // I
+    case 6: return !((odd(h) && odd(k) && odd(l)) || (!odd(h) && !odd(k) && !odd(l)));  // F
+    case 7: return (-h + k + l) % 3 != 0;                   // R1, obverse
+    case 8: return (h - k + l) % 3 != 0;                    // R2, reverse
+    default: return false;                                  // P
+    }
+}
+
+bool generate_pattern(dataset::Dataset& ds, const dataset::IndexRow& limits, Overflow& at)
+{
+    const auto& q = ds.QQ;
+    ds.Ncalc = 0;
+    for (int h = limits[1]; h <= limits[2]; ++h) {
+        for (int k = limits[3]; k <= limits[4]; ++k) {
+            for (int l = limits[5]; l <= limits[6]; ++l) {
+                if (lattice_absent(ds.abs_code, h, k, l))
+                    continue;
+                const double qhkl = h * h * q[1] + k * k * q[2] + l * l * q[3] + k * l * q[4] +
+                                    h * l * q[5] + h * k * q[6];
+                if (!(qhkl <= ds.Qmax) || qhkl == 0.0)
+                    continue;
+                // -h 0 0 and 0 -k 0 repeat their positive partners.
+                if (l == 0 && ((k == 0 && h < 0) || (h == 0 && k < 0)))
+                    continue;
+                if (ds.Ncalc == dataset::max_calc) {
+                    at = Overflow{h, k, l};
+                    return false;
+                }
+                const int n = ++ds.Ncalc;
+                ds.CQ[n] = qhkl;
+                ds.CH[n] = h;
+                ds.CK[n] = k;
+                ds.CL[n] = l;
+            }
+        }
+    }
+    return true;
+}
+
+void sort_calculated(dataset::Dataset& ds)
+{
+    const int n = ds.Ncalc;
+    int p = 1;
+    while (p * 2 <= n)
+        p *= 2;
+    // Gaps p-1, p/2-1, ..., 3, 1; equal Q values are never exchanged, so this
+    // exact sequence decides the order of coincident lines.
+    for (int gap = (2 * p - 1) / 2; gap > 0; gap /= 2) {
+        for (int i = 1; i <= n - gap; ++i) {
+            for (int j = i; j >= 1 && ds.CQ[j + gap] < ds.CQ[j]; j -= gap) {
+                std::swap(ds.CQ[j], ds.CQ[j + gap]);
+                std::swap(ds.CH[j], ds.CH[j + gap]);
+                std::swap(ds.CK[j], ds.CK[j + gap]);
+                std::swap(ds.CL[j], ds.CL[j + gap]);
+            }
+        }
+    }
+}
+
+void remove_symmetry_duplicates(dataset::Dataset& ds)
+{
+    const int n = ds.Ncalc;
+    auto sum_of_squares = [&](int i) {
+        return ds.CH[i] * ds.CH[i] + ds.CK[i] * ds.CK[i] + ds.CL[i] * ds.CL[i];
+    };
+    for (int i = 1; i < n; ++i) {
+        if (std::fabs(ds.CQ[i] - ds.CQ[i + 1]) > 0.0001)
+            continue;
+        if (sum_of_squares(i + 1) == sum_of_squares(i))
+            ds.CQ[i] = -1.0;  // marked; the last of a run survives
+        if (ds.CL[i + 1] == 0 && ds.CK[i + 1] < 0) {
+            ds.CH[i + 1] = -ds.CH[i + 1];
+            ds.CK[i + 1] = -ds.CK[i + 1];
+        }
+    }
+    int kept = 0;
+    for (int i = 1; i <= n; ++i) {
+        if (!(ds.CQ[i] > 0.0))
+            continue;
+        ++kept;
+        ds.CQ[kept] = ds.CQ[i];
+        ds.CH[kept] = ds.CH[i];
+        ds.CK[kept] = ds.CK[i];
+        ds.CL[kept] = ds.CL[i];
+    }
+    ds.Ncalc = kept;
+}
+
+} // namespace cell

@@ -1,0 +1,117 @@
+// ZE, QM, HL, AB and QC: the settings around the observed pattern.
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "pattern/commands.hpp"
+#include "pattern_helpers.hpp"
+#include "support/fake_console.hpp"
+
+using pattern_testing::bragg_q;
+using pattern_testing::replies;
+using pattern_testing::set_two_theta_pattern;
+using testing_support::FakeSession;
+
+namespace {
+
+bool shows(const FakeSession& f, const std::string& text)
+{
+    return f.screen().find(text) != std::string::npos;
+}
+
+// A monoclinic cell with b unique (a = 10, b = 12, c = 8 A, beta = 100 deg):
+// of the cross terms only Q(E) is non-zero.
+void monoclinic_cell(dataset::Dataset& ds)
+{
+    const double beta = 100.0 * 3.14159265358979323846 / 180.0;
+    const double a = 10.0, b = 12.0, c = 8.0;
+    ds.Ctype = 1;
+    ds.cell_valid = 1;
+    ds.DD = {0, a, b, c, 90.0, 100.0, 90.0};
+    const double as = 1.0 / (a * std::sin(beta));
+    const double cs = 1.0 / (c * std::sin(beta));
+    ds.QQ = {0, 1e4 * as * as, 1e4 / (b * b), 1e4 * cs * cs, 0.0,
+             2e4 * as * cs * -std::cos(beta), 0.0};
+}
+
+} // namespace
+
+TEST(ZeroCorrection, IncorporationMovesTheZeroIntoTheAngles)
+{
+    FakeSession f(replies({"0.1", "Y", ""}));
+    f.s.con.output_code = 0;
+    dataset::Dataset& ds = f.s.ds;
+    set_two_theta_pattern(ds, {10.0, 20.0});
+    ds.Dflag = 0;
+    ds.Nobs = 3;  // beyond the wavelength limit: no angle to correct
+    ds.OT[3] = 0.0;
+    ds.OQ[3] = 50000.0;
+    pattern::ZE(f.s);
+    EXPECT_EQ(ds.Z2Th, 0.0);
+    EXPECT_EQ(ds.Dflag, 1);
+    EXPECT_DOUBLE_EQ(ds.OT[1], 10.1);
+    EXPECT_DOUBLE_EQ(ds.OT[2], 20.1);
+    EXPECT_NEAR(ds.OQ[2], bragg_q(20.1, ds.W0), 1e-8 * ds.OQ[2]);
+    EXPECT_EQ(ds.OT[3], 0.0);
+    EXPECT_EQ(ds.OQ[3], 50000.0);
+    EXPECT_TRUE(shows(f, "incorporated in the stored 2Theta values (leaving Z2Theta = 0)\n\n"
+                         "Applying the transformation\n\nPress ENTER to continue "));
+    EXPECT_TRUE(shows(f, "No zero correction applied\n"));
+}
+
+TEST(IndexLimits, AutomaticLimitsForAMonoclinicCellWithBUnique)
+{
+    FakeSession f(replies({"A"}));
+    dataset::Dataset& ds = f.s.ds;
+    monoclinic_cell(ds);
+    ds.Qmax = 2500.0;  // 1/dmin = 0.5 per A
+    pattern::HL(f.s);
+    // hmax = trunc(0.5 * 10), kmax = trunc(0.5 * 12), lmax = trunc(0.5 * 8);
+    // Q(E) alone: hmin = -hmax, kmin = 0, lmin = 0.
+    const dataset::IndexRow expected{0, -5, 5, 0, 6, 0, 4};
+    EXPECT_EQ(ds.GL, expected);
+    EXPECT_EQ(ds.Gflag, 1);
+    EXPECT_TRUE(shows(f, "Auto calculate hkl limits\n\nhmin   hmax   kmin   kmax   lmin   lmax\n"
+                         "  -5      5      0      6      0      4   \n"));
+    // A ends the questions.
+    EXPECT_FALSE(shows(f, "hmax:"));
+}
+
+TEST(Absences, FlagsAreStoredByTheirFullName)
+{
+    // A bare "R" parses as code 8: it is kept as "R2", not as "R".
+    FakeSession r(replies({"R"}));
+    pattern::AB(r.s);
+    EXPECT_EQ(r.s.ds.Abs, "R2");
+    EXPECT_EQ(r.s.ds.abs_code, 8);
+
+    // "1" is part of the list but names no lattice.
+    FakeSession bad(replies({"1"}));
+    pattern::AB(bad.s);
+    EXPECT_TRUE(shows(bad, "  ** Undefined absences flag (1) **\n"));
+    EXPECT_EQ(bad.s.ds.Abs, "P");
+    EXPECT_EQ(bad.s.ds.abs_code, 1);
+}
+
+TEST(QCalc, AnglesAndQForTypedIndices)
+{
+    FakeSession f(replies({"1", "0", "0", "1", "1", "0", "0", "0", "0"}));
+    dataset::Dataset& ds = f.s.ds;
+    ds.Ctype = 1;
+    ds.QQ = {0, 400.0, 400.0, 400.0, 0, 0, 0};  // cubic, a = 5 A
+    pattern::QC(f.s);
+    // 2Theta = 2 asin(lambda sqrt(Q) / 200): 17.7246 and 25.1684 degrees.
+    EXPECT_TRUE(shows(f, "h= 1   k= 0   l= 0       1   0   0     17.725    400.000\n"));
+    EXPECT_TRUE(shows(f, "h= 1   k= 1   l= 0       1   1   0     25.168    800.000\n"));
+    EXPECT_TRUE(shows(f, "h= 0   k= 0   l= 0 ** Exit **\n"));
+
+    FakeSession enter(replies({"2", ""}));
+    enter.s.ds.Ctype = 1;
+    enter.s.ds.Z2Th = 0.5;
+    pattern::QC(enter.s);
+    EXPECT_TRUE(shows(enter, "h= 2   k=  ** Exit **\n"));
+
+    FakeSession none;
+    pattern::QC(none.s);
+    EXPECT_TRUE(shows(none, "\n** No cell loaded - run CE, LC or LO first **\n"));
+}
