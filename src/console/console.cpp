@@ -118,13 +118,7 @@ void Console::put_window(char c)
         // A line end is CR LF, as the program's writeln gives it: the next
         // line starts at the window's first column.
         flush_window_buffer();
-        if (redirected_)
-            backend_.write("\n");
-        cx_ = wx1_;
-        if (cy_ >= wy2_)
-            scroll_window();
-        else
-            ++cy_;
+        next_window_row();
         return;
     case '\0':
         flush_window_buffer();
@@ -135,14 +129,20 @@ void Console::put_window(char c)
     window_buffer_ += c;
     if (cx_ + static_cast<int>(window_buffer_.size()) >= wx2_ + 1) {
         flush_window_buffer();
-        if (redirected_)
-            backend_.write("\n");
-        cx_ = wx1_;
-        if (cy_ >= wy2_)
-            scroll_window();
-        else
-            ++cy_;
+        next_window_row();
     }
+}
+
+// The first column of the window's next row, scrolling at the last row.
+void Console::next_window_row()
+{
+    if (redirected_)
+        backend_.write("\n");
+    cx_ = wx1_;
+    if (cy_ >= wy2_)
+        scroll_window();
+    else
+        ++cy_;
 }
 
 void Console::flush_window_buffer()

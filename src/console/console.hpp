@@ -102,6 +102,7 @@ private:
     void put_full(char c);
     void put_window(char c);
     void flush_window_buffer();
+    void next_window_row();
     void write_cells(int x, int y, std::string_view text);
     void scroll_window();
     void newline_full();

@@ -11,45 +11,27 @@ namespace dataset {
 
 TextFile::~TextFile() { close(); }
 
-int TextFile::open_read(const std::string& path)
+int TextFile::open_file(const std::string& path, const char* mode, bool writing,
+                        int fallback_error)
 {
     close();
     std::string real = console::resolve_path(path);
-    file_ = std::fopen(real.c_str(), "rb");
+    errno = 0;
+    file_ = std::fopen(real.c_str(), mode);
     if (file_ == nullptr)
-        return errno != 0 ? errno : 2;
+        return errno != 0 ? errno : fallback_error;
     path_ = path;
-    writing_ = false;
+    writing_ = writing;
     clear_error();
     read_error_ = 0;
     return 0;
 }
 
-int TextFile::open_append(const std::string& path)
-{
-    close();
-    std::string real = console::resolve_path(path);
-    file_ = std::fopen(real.c_str(), "ab");
-    if (file_ == nullptr)
-        return errno != 0 ? errno : 5;
-    path_ = path;
-    writing_ = true;
-    clear_error();
-    return 0;
-}
+int TextFile::open_read(const std::string& path) { return open_file(path, "rb", false, 2); }
 
-int TextFile::open_create(const std::string& path)
-{
-    close();
-    std::string real = console::resolve_path(path);
-    file_ = std::fopen(real.c_str(), "wb");
-    if (file_ == nullptr)
-        return errno != 0 ? errno : 5;
-    path_ = path;
-    writing_ = true;
-    clear_error();
-    return 0;
-}
+int TextFile::open_append(const std::string& path) { return open_file(path, "ab", true, 5); }
+
+int TextFile::open_create(const std::string& path) { return open_file(path, "wb", true, 5); }
 
 int TextFile::open_replace(const std::string& path)
 {

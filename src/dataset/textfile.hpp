@@ -50,6 +50,7 @@ public:
     int read_error() const { return read_error_; }  // errno of a failed read, 0 if none
 
 private:
+    int open_file(const std::string& path, const char* mode, bool writing, int fallback_error);
     std::FILE* file_ = nullptr;
     std::string path_;
     std::string temp_path_;

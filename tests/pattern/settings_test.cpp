@@ -92,26 +92,3 @@ TEST(Absences, FlagsAreStoredByTheirFullName)
     EXPECT_EQ(bad.s.ds.Abs, "P");
     EXPECT_EQ(bad.s.ds.abs_code, 1);
 }
-
-TEST(QCalc, AnglesAndQForTypedIndices)
-{
-    FakeSession f(replies({"1", "0", "0", "1", "1", "0", "0", "0", "0"}));
-    dataset::Dataset& ds = f.s.ds;
-    ds.Ctype = 1;
-    ds.QQ = {0, 400.0, 400.0, 400.0, 0, 0, 0};  // cubic, a = 5 A
-    pattern::QC(f.s);
-    // 2Theta = 2 asin(lambda sqrt(Q) / 200): 17.7246 and 25.1684 degrees.
-    EXPECT_TRUE(shows(f, "h= 1   k= 0   l= 0       1   0   0     17.725    400.000\n"));
-    EXPECT_TRUE(shows(f, "h= 1   k= 1   l= 0       1   1   0     25.168    800.000\n"));
-    EXPECT_TRUE(shows(f, "h= 0   k= 0   l= 0 ** Exit **\n"));
-
-    FakeSession enter(replies({"2", ""}));
-    enter.s.ds.Ctype = 1;
-    enter.s.ds.Z2Th = 0.5;
-    pattern::QC(enter.s);
-    EXPECT_TRUE(shows(enter, "h= 2   k=  ** Exit **\n"));
-
-    FakeSession none;
-    pattern::QC(none.s);
-    EXPECT_TRUE(shows(none, "\n** No cell loaded - run CE, LC or LO first **\n"));
-}
