@@ -76,31 +76,12 @@ struct DirectRun : ::testing::Test {
     }
 };
 
-TEST_F(DirectRun, QuartzItoInput)
+TEST_F(DirectRun, ANameOutsideTheDirectoryIsRefused)
 {
-    write_file("QUARTZ.ITD", "native input\r\n");
-    control::Session& s = run("y\n\nquartz.itd\n\n");
-    EXPECT_TRUE(contains(f->screen(),
-                         "Filename analysed to give dataset=QUARTZ and program code=IT\n"
-                         "Target indexing program = ITO\n"
-                         "_SETPARM script file written\n"
-                         "and _LXdrun direct-indexing flagfile\n"));
-    EXPECT_EQ(read_file("_SETPARM.BAT"), "SET _P2Qdset=QUARTZ\r\nSET _P2Qid=IT\r\n");
-    EXPECT_TRUE(exists("_LXdrun"));
-    EXPECT_EQ(read_file("QUARTZ.ITD"), "native input\r\n");
-    EXPECT_TRUE(s.run.exit_for_run);
-}
-
-TEST_F(DirectRun, RefusedNamesAskAgain)
-{
-    write_file("QUARTZ.TRD", "");
-    control::Session& s = run("y\n\nquartz\nquartz.xxd\nquartz.itd\n../x.itd\nq\n");
-    const std::string& screen = f->screen();
-    EXPECT_TRUE(contains(screen, "dataset=QUARTZ and program code=\n** Program code () not recognised\n"
-                                 "** Please re-enter dataset name (or Q to quit)\n"));
-    EXPECT_TRUE(contains(screen, "** Program code (XX) not recognised\n"));
-    EXPECT_TRUE(contains(screen, "** Can't find file QUARTZ.ITD in the current data directory\n"
-                                 "** Please re-enter (or quit and fix the problem)\n"));
+    std::filesystem::create_directory("sub");
+    write_file("sub/X.ITD", "");
+    control::Session& s = run("y\n\nsub/x.itd\nq\n");
+    EXPECT_TRUE(contains(f->screen(), "dataset=SUB/X and program code=IT\n** A name may only use"));
     EXPECT_FALSE(s.run.exit_for_run);
     EXPECT_FALSE(exists("_SETPARM.BAT"));
     EXPECT_FALSE(exists("_LXdrun"));

@@ -37,40 +37,6 @@ struct Launch : ::testing::Test {
     const std::string& screen() const { return f->screen(); }
 };
 
-TEST_F(Launch, ItoRunLeavesTheFilesForTheDriver)
-{
-    control::Session& s = run("it\n\n\n\n\n\n\n", 25);
-    EXPECT_TRUE(s.run.exit_for_run);
-    EXPECT_EQ(read_file("_SETPARM.BAT"), "SET _P2Qdset=ABC\r\nSET _P2Qid=IT\r\n");
-    EXPECT_EQ(file_line("ABC.QIT", 1), "ABC = ");
-    EXPECT_EQ(file_line("ABC.QIT", 2).substr(0, 10), "11 0100000");
-    EXPECT_EQ(file_line("ABC.QIT", 3), "CONT");
-    EXPECT_EQ(file_line("ABC.QIT", 4), " 10.000000  1");
-    EXPECT_EQ(file_line("ABC.QIT", 28), " 58.000000  7");
-    EXPECT_EQ(file_line("ABC.QIT", 29), "");
-    EXPECT_TRUE(contains(screen(), "QDAT input file successfully written to disk as dataset ABC\n"
-                                   "with corresponding _SETPARM script file\n"));
-    std::string log = read_file("ABC.LOG");
-    EXPECT_TRUE(contains(log, "** ITO12 on ABC:  Latticor "));
-    EXPECT_TRUE(contains(log, "All 25 obs lines, wavelength = 1.54060\r\n"));
-    EXPECT_TRUE(contains(log, "Volmax not required, Z2Theta correction = 0.0 deg\r\n"));
-    EXPECT_TRUE(contains(log, "Special ITO12 parameters:  (none)\r\n"));
-    EXPECT_TRUE(contains(log, "25 lines selected and written to QDAT dataset file\r\n"));
-    EXPECT_FALSE(s.out.log.is_open());
-}
-
-TEST_F(Launch, FewerThanTwentyLinesLimitTheChoice)
-{
-    control::Session& s = run("it\nex\n", 15);
-    EXPECT_TRUE(contains(screen(), "Less than 20 observed lines, so only DV, TP, TR and MM will run"));
-    EXPECT_TRUE(contains(screen(), "(TP,D1,TR,D2,MM,HM,DV,MC, [KL,LS], ? or EX): it\n"
-                                   "** Invalid target program selection: IT, please retry\n"
-                                   "Type in a valid code now"));
-    EXPECT_TRUE(contains(screen(), "? or EX): exit\n"));
-    EXPECT_FALSE(s.run.exit_for_run);
-    EXPECT_FALSE(exists("_SETPARM.BAT"));
-}
-
 TEST_F(Launch, EnterExitsAndNoPatternEndsAtOnce)
 {
     run("\n", 25);
@@ -99,18 +65,6 @@ TEST_F(Launch, LineCountLimits)
     EXPECT_EQ(file_line("ABC.QIT", 18), " 38.000000  6");
     EXPECT_EQ(file_line("ABC.QIT", 19), "");
     EXPECT_TRUE(contains(read_file("ABC.LOG"), "First 15 obs lines (out of 25)"));
-    EXPECT_TRUE(s.run.exit_for_run);
-}
-
-TEST_F(Launch, DicvolShortcutWritesTheModeMarker)
-{
-    control::Session& s = run("d1\n\n\n\n\n\n\n", 25);
-    EXPECT_TRUE(contains(screen(), " = DV mode 1\n"));
-    EXPECT_TRUE(contains(screen(), "DICVOL symmetry mode = high (cubic, tetragonal, hexagonal)\n"));
-    EXPECT_FALSE(contains(screen(), "You now need to specify"));
-    EXPECT_TRUE(exists("ABC._D1"));
-    EXPECT_EQ(file_line("ABC.QD1", 2).substr(0, 10), "11 0010000");
-    EXPECT_EQ(read_file("_SETPARM.BAT"), "SET _P2Qdset=ABC\r\nSET _P2Qid=D1\r\n");
     EXPECT_TRUE(s.run.exit_for_run);
 }
 
@@ -231,14 +185,6 @@ TEST_F(Launch, ZeroCorrectionIsTakenIntoTheDataset)
     EXPECT_DOUBLE_EQ(s.ds.Z2Th, 0.05);
     EXPECT_EQ(file_line("ABC.QTR", 2).substr(65, 10), " 0.0500000");
     EXPECT_TRUE(contains(read_file("ABC.LOG"), "Z2Theta correction = 0.0500 deg"));
-}
-
-TEST_F(Launch, MeasuredIntensitiesAreAnnounced)
-{
-    run("it\n\n\n\n\n\n\n", 25, 1, 1);
-    EXPECT_TRUE(contains(screen(), "Intensities will be written rescaled to give max = 100% (99% if ITO or LZON)\n"));
-    EXPECT_EQ(file_line("ABC.QIT", 4), " 10.000000 99");
-    EXPECT_EQ(file_line("ABC.QIT", 5), " 12.000000 50");
 }
 
 TEST_F(Launch, MapCodesLeaveTheDecisionToTheMap)

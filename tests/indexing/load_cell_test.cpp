@@ -12,14 +12,6 @@ namespace {
 
 using namespace indexing_tests;
 
-int count_of(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
 // n cells; cell i has a = 3 + i Angstroms and the lattice letter given.
 void write_summary(const std::string& file, int n, const std::string& bravais = "I")
 {
@@ -69,19 +61,6 @@ TEST_F(LoadCell, TwentyCellsFitOnePage)
     EXPECT_EQ(s.ds.abs_code, 5);
     EXPECT_EQ(s.ds.cell_valid, 1);
     EXPECT_TRUE(contains(screen(), "Display thumbnails of 3 principal RIvi sections for this cell (Y/N, def=Y)? n\n"));
-}
-
-TEST_F(LoadCell, PagingForwardAndBack)
-{
-    write_summary("ABC.SUM", 25);
-    control::Session& s = run("s\n\n\nb\nq\n");
-    EXPECT_TRUE(contains(screen(), "Seq of cell to load, or N = next 20, B = back 20, Q = quit (default N)? (N)\n\n"));
-    EXPECT_TRUE(contains(screen(), "  25 20  250.00"));
-    EXPECT_TRUE(contains(screen(), "(End of Summary File)\nSeq of cell to load, or B = back 20, Q = quit (no default)? b\n"));
-    // Cell 1 is listed on the first page and again after B.
-    EXPECT_EQ(count_of(screen(), "\n   1 20   10.00"), 2);
-    EXPECT_EQ(count_of(screen(), "\n  21 20  210.00"), 1);
-    EXPECT_EQ(s.ds.Ctype, 0) << "Q loads nothing";
 }
 
 TEST_F(LoadCell, UnknownLatticeLetterBecomesPrimitive)
