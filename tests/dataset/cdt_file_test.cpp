@@ -207,6 +207,32 @@ TEST(ReadDataset, RoundTripOfEveryField)
     EXPECT_EQ(fs.screen(), "\n\nTitle:  Small test\n" + ds.Datestamp + "\n");
 }
 
+TEST(WriteDataset, DoubleQuotesCannotBreakTheFile)
+{
+    // A working name given as typed elsewhere may hold a double quote; the
+    // reload file written at the end of the run must still read back.
+    ScratchDir dir;
+    testing_support::FakeSession fs;
+    dataset::Dataset& ds = fs.s.ds;
+    fill_small(ds);
+    ds.Dset = "A\"B";
+    ds.Title = "say \"hi\"";
+    fs.s.files.auto_reload = true;
+    dataset::TextFile f;
+    ASSERT_TRUE(dataset::open_write(fs.con, f, "_RELOAD.CDT", 'O'));
+    ASSERT_TRUE(dataset::write_dataset(fs.s, ds, f, "_RELOAD", dataset::LineSelection::all));
+    ASSERT_TRUE(dataset::close_write(fs.con, f));
+    EXPECT_NE(read_file("_RELOAD.CDT").find("\r\n\"say 'hi'\"\r\n"), std::string::npos);
+
+    auto back = fresh();
+    ASSERT_TRUE(dataset::open_read(fs.con, f, "_RELOAD.CDT"));
+    ASSERT_TRUE(dataset::read_dataset(fs.s, *back, f)) << fs.screen();
+    EXPECT_EQ(back->Dset, "A'B");
+    EXPECT_EQ(back->Title, "say 'hi'");
+    EXPECT_EQ(back->Nobs, 2);
+    EXPECT_EQ(back->Ncalc, 1);
+}
+
 TEST(ReadDataset, OldFormAndInferredIntensityFlags)
 {
     ScratchDir dir;
