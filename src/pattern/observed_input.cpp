@@ -280,11 +280,15 @@ void OB(control::Session& s)
         }
     }
 
-    if (ds.Nobs > 0 && ds.Nobs < 20)
+    // The few-lines warning ends with a blank line of its own; here that one
+    // is the blank line that closes OB, so none is added after it.
+    const bool warned = ds.Nobs > 0 && ds.Nobs < 20;
+    if (warned)
         dataset::few_lines_warning(s);
     if (ds.Nobs >= 1) {
         ds.Nloaded = ds.Nobs;
-        con.endl();
+        if (!warned)
+            con.endl();
     } else {
         ds.Nloaded = 0;
     }
