@@ -9,6 +9,7 @@
 #include "console/utilities.hpp"
 #include "control/session.hpp"
 #include "dataset/commands.hpp"
+#include "dataset/file_utils.hpp"
 #include "dataset/model.hpp"
 #include "pattern/commands.hpp"
 
@@ -271,9 +272,17 @@ void OB(control::Session& s)
             std::string name = console::trim_right(console::read_reply(
                 con, "What is the working name for this new dataset (1 to 8 chars): "));
             name.erase(0, name.find_first_not_of(' '));
-            // An empty answer would leave no name to build file names from.
-            if (!name.empty())
-                ds.Dset = name;
+            // An empty answer would leave no name to build file names from,
+            // and a path or a quote would reach outside the data directory
+            // or break the dataset file: the old name stays then.
+            if (!name.empty()) {
+                if (dataset::is_plain_name(name)) {
+                    ds.Dset = name;
+                } else {
+                    con.endl();
+                    dataset::check_plain_name(con, name);
+                }
+            }
             con.lines(2);
             ds.Title.clear();
             dataset::save_dataset(s, "OB");

@@ -106,6 +106,15 @@ TEST(ObservedInput, ResetsTheSettingsAndOptionallyTheOldCell)
     EXPECT_EQ(g.s.ds.Gflag, 0);
 }
 
+TEST(ObservedInput, AWorkingNameThatIsAPathIsRefusedAndTheOldNameKept)
+{
+    FakeSession f(replies({"N", "Q", "100", "0"}) + closing("Y", "../x"));
+    f.s.ds.Dset = "OLD";
+    pattern::OB(f.s);
+    EXPECT_EQ(f.s.ds.Dset, "OLD");
+    EXPECT_TRUE(shows(f, "(1 to 8 chars): ../x\n** \"../x\" is not a dataset name")) << f.screen();
+}
+
 TEST(ObservedInput, AnEmptyDataTypeAbandonsAndKeepsThePatternUnlessAReplyCameFirst)
 {
     FakeSession f(replies({"N", ""}));
