@@ -114,7 +114,7 @@ int main(int argc, char** argv)
 
     const std::vector<Material> materials = {
         // Silicon, diamond structure Fd-3m: F centring and the d-glide
-        // (h+k+l = 4n when all indices are even). CuKa1 reaches 11 lines.
+        // (h+k+l = 4n when all indices are even). CuKa1 reaches 12 lines, 111 to 444.
         {"SILICON", "Silicon Si, cubic Fd-3m, a=5.43088 A; lines computed from the cell",
          5.43088, 5.43088, 5.43088, 90, 90, 90,
          [](int h, int k, int l) {

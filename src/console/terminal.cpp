@@ -132,7 +132,10 @@ int PosixBackend::read_byte(int timeout_ms)
         }
         if (r == 0)
             return timeout;
-        ssize_t n = ::read(STDIN_FILENO, in_, sizeof in_);
+        // Redirected input is read a byte at a time, so that what this run
+        // does not use stays in the stream for the program started after it
+        // (the outside driver restarts the system on the same input).
+        ssize_t n = ::read(STDIN_FILENO, in_, in_tty_ ? sizeof in_ : 1);
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN)
                 continue;

@@ -8,6 +8,7 @@
 #include "control/control_commands.hpp"
 #include "dataset/commands.hpp"
 #include "files/commands.hpp"
+#include "indexing/commands.hpp"
 #include "pattern/commands.hpp"
 
 namespace control {
@@ -34,11 +35,11 @@ constexpr std::array<Command, 46> table{{
     {"OF", console::OF, Extra::blank_if_no_obs}, // copy-file toggle
     {"LO", dataset::LO, Extra::none},        // load a dataset
     {"IM", nullptr, Extra::none},            // import a peak list
-    {"LC", nullptr, Extra::none},            // load a cell from a summary file
+    {"LC", indexing::LC, Extra::none},       // load a cell from a summary file
     {"SA", dataset::SA, Extra::none},        // save
     {"PS", dataset::PS, Extra::none},        // pattern separation
-    {"IN", nullptr, Extra::hand_over},       // indexing run
-    {"DI", nullptr, Extra::hand_over},       // direct-indexing run
+    {"IN", indexing::IN, Extra::hand_over},  // indexing run
+    {"DI", indexing::DI, Extra::hand_over},  // direct-indexing run
     {"ED", nullptr, Extra::none},            // pattern editor
     {"QC", pattern::QC, Extra::none},        // Qcalc for given indices
     {"LI", pattern::LI, Extra::none},        // list the observed pattern
@@ -50,7 +51,7 @@ constexpr std::array<Command, 46> table{{
     {"HO", nullptr, Extra::none},            // harmonics
     {"ZT", nullptr, Extra::none},            // zone transformations
     {"RS", pattern::RS, Extra::none},        // rescale
-    {"MS", nullptr, Extra::none},            // modify summary files
+    {"MS", indexing::MS, Extra::none},       // modify summary files
     {"EP", nullptr, Extra::none},            // extend the pattern
     {"PE", nullptr, Extra::none},            // ab initio testbed
     {"RU", RU, Extra::none},                 // operating-system command

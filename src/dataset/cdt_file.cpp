@@ -37,10 +37,12 @@ public:
 
     LineWriter& real(double x, int w, int d) { sep(); ok_ &= wr_dbl(con_, f_, x, w, d, 0); return *this; }
     LineWriter& integer(long long i, int w) { sep(); ok_ &= wr_int(con_, f_, i, w, 0); return *this; }
+    // A string field cannot hold a double quote: one would end it early and
+    // leave a file that cannot be read back, so it is written as an apostrophe.
     LineWriter& quoted(std::string_view t)
     {
         sep();
-        ok_ &= wr_str(con_, f_, "\"" + std::string(t) + "\"", 0);
+        ok_ &= wr_str(con_, f_, "\"" + console::quotes_to_apostrophes(t) + "\"", 0);
         return *this;
     }
     void end()

@@ -52,7 +52,8 @@ bool is_plain_name(std::string_view name)
 {
     return name.find('/') == std::string_view::npos &&
            name.find('\\') == std::string_view::npos &&
-           name.find("..") == std::string_view::npos;
+           name.find("..") == std::string_view::npos &&
+           name.find('"') == std::string_view::npos;  // the dataset file could not hold it
 }
 
 bool check_plain_name(console::Console& con, std::string_view name)
@@ -60,7 +61,7 @@ bool check_plain_name(console::Console& con, std::string_view name)
     if (is_plain_name(name))
         return true;
     con.line("** \"" + std::string(name) +
-             "\" is not a dataset name: names cannot contain \"/\", \"\\\" or \"..\" **");
+             "\" is not a dataset name: names cannot contain \"/\", \"\\\", \"..\" or double quotes **");
     return false;
 }
 

@@ -28,7 +28,8 @@ bool file_exists_in_data_dir(const control::Session& s, std::string_view name,
 // The data directory as shown in messages ("./" for the start-up directory).
 std::string data_directory_text(const control::Session& s);
 // A typed dataset name is only a file name in the data directory: "/", "\"
-// and ".." are refused (check_plain_name says so on the screen).
+// and ".." are refused, and so is a double quote, which the dataset file
+// cannot hold (check_plain_name says so on the screen).
 bool is_plain_name(std::string_view name);
 bool check_plain_name(console::Console& con, std::string_view name);
 

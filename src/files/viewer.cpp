@@ -100,58 +100,43 @@ void show_menu(console::Console& con)
     con.line("  EX = Exit to Latticor command level (default)");
 }
 
-// The selection code, or nullptr for EX and QU.
+// The selection code, or nullptr for EX and QU. A reply is taken when it
+// occurs anywhere in the list, as every choice is; one that is only a part of
+// it (a single letter, a comma) is then refused by name.
 const Selection* ask_selection(console::Console& con)
 {
     for (;;) {
         con.endl();
-        std::string code = console::read_normalised_reply(
-            con, "Please enter a 2-char selection code (default: EX=Exit): ");
-        if (code.empty()) {
-            con.put("(Exit)");
-            code = "EX";
-        }
-        if (code == "EX" || code == "QU") {
-            con.endl();
-            return nullptr;
-        }
-        if (const Selection* sel = find_selection(code)) {
-            con.endl();
-            return sel;
-        }
+        const std::string code =
+            console::ask_code(con, "Please enter a 2-char selection code (default: EX=Exit): ",
+                              "BS,CD,ID,IS,IO,LG,MA,MP,RO,RS,RT,SH,SM,TX,EX,??,QU", "EX", "(Exit)");
         con.endl();
+        if (code == "EX" || code == "QU")
+            return nullptr;
+        if (const Selection* sel = find_selection(code))
+            return sel;
         con.line("** Not recognised **");
     }
 }
 
-// The program part of an indexing file's extension, or "" to leave VF.
+// The program part of an indexing file's extension, or "" to leave VF. As
+// with every choice, any part of the list is taken as typed.
 std::string ask_program_code(console::Console& con)
 {
-    static constexpr std::array<std::string_view, 15> codes = {
-        "TP", "D1", "IT", "FJ", "TR", "NT", "KL", "D2", "LZ", "MM", "DV", "LS", "QD", "CL", "LX"};
     con.line("Now please enter an program code from the following list");
     for (;;) {
-        std::string code = console::read_normalised_reply(
-            con, "  Program code (TP,DV,IT,FJ,TR,KL,LZ,MM,LS; QD,CL,LX; default=exit): ");
-        if (code.empty() || code == "EX") {
-            if (code.empty())
-                con.put("(exit)");
-            con.endl();
-            return {};
-        }
-        for (std::string_view c : codes) {
-            if (code == c) {
-                con.endl();
-                return code;
-            }
-        }
+        const std::string code = console::ask_code(
+            con, "  Program code (TP,DV,IT,FJ,TR,KL,LZ,MM,LS; QD,CL,LX; default=exit): ",
+            "TP,D1,IT,FJ,TR,NT,KL,D2,LZ,MM,DV,LS,QD,CL,LX, ?,EX", "EX", "(exit)");
         con.endl();
-        if (code == "?") {
-            con.line("  TP = TAUP      DV, D1, D2 = DICVOL91   IT = ITO12     FJ = FJZN6");
-            con.line("  TR = TREOR90   NT = N-TREOR            KL = KOHL      LZ = LZON621");
-            con.line("  LS = LOSHFZRF  MM = Rivi merit maps    QD = QDAT outputs");
-            con.line("  CL = reduced-cell analyses             LX = Latticor screen-output copies");
-        }
+        if (code == "EX")
+            return {};
+        if (code != "?")
+            return code;
+        con.line("  TP = TAUP      DV, D1, D2 = DICVOL91   IT = ITO12     FJ = FJZN6");
+        con.line("  TR = TREOR90   NT = N-TREOR            KL = KOHL      LZ = LZON621");
+        con.line("  LS = LOSHFZRF  MM = Rivi merit maps    QD = QDAT outputs");
+        con.line("  CL = reduced-cell analyses             LX = Latticor screen-output copies");
     }
 }
 
@@ -159,7 +144,6 @@ std::string ask_program_code(console::Console& con)
 std::string ask_file(control::Session& s, const Selection& sel, const std::string& dir)
 {
     console::Console& con = s.con;
-    con.endl();
     if (sel.dataset_name) {
         con.line("Enter the dataset name for the file you wish to View/Edit, from those listed");
         con.line("  (*without* its ." + std::string(sel.extension) + " extension)");

@@ -9,6 +9,7 @@
 #include "console/utilities.hpp"
 #include "control/session.hpp"
 #include "dataset/commands.hpp"
+#include "dataset/file_utils.hpp"
 #include "dataset/model.hpp"
 #include "pattern/commands.hpp"
 
@@ -34,6 +35,8 @@ int ask_data_type(control::Session& s)
         std::string letters = console::squeeze_upper(reply);
         if (letters.empty())
             return 0;
+        // Any reply but an empty one starts a new pattern, recognised or not.
+        ds.Nobs = 0;
         con.endl();
         con.put("Data type ");
         switch (letters[0]) {
@@ -172,7 +175,7 @@ void read_lines(control::Session& s, int type)
         if (ds.Nobs >= dataset::max_obs) {
             con.endl();
             con.endl();
-            con.line("** Storage assigned for up to" + int_text(dataset::max_obs, 5) +
+            con.line("** Storage assigned for up to" + std::to_string(dataset::max_obs) +
                      " lines only **");
             con.line("** You are trying to read in the " + std::to_string(n) + "-th **");
             return;
@@ -242,7 +245,6 @@ void OB(control::Session& s)
     if (type == 0) {
         con.endl();  // abandoned: end the question line
     } else {
-        ds.Nobs = 0;
         p.ob_type = type;
         if (type == two_theta || type == sinsq)
             ask_scaling_factor(s, type);
@@ -270,20 +272,32 @@ void OB(control::Session& s)
             std::string name = console::trim_right(console::read_reply(
                 con, "What is the working name for this new dataset (1 to 8 chars): "));
             name.erase(0, name.find_first_not_of(' '));
-            // An empty answer would leave no name to build file names from.
-            if (!name.empty())
-                ds.Dset = name;
+            // An empty answer would leave no name to build file names from,
+            // and a path or a quote would reach outside the data directory
+            // or break the dataset file: the old name stays then.
+            if (!name.empty()) {
+                if (dataset::is_plain_name(name)) {
+                    ds.Dset = name;
+                } else {
+                    con.endl();
+                    dataset::check_plain_name(con, name);
+                }
+            }
             con.lines(2);
             ds.Title.clear();
             dataset::save_dataset(s, "OB");
         }
     }
 
-    if (ds.Nobs > 0 && ds.Nobs < 20)
+    // The few-lines warning ends with a blank line of its own; here that one
+    // is the blank line that closes OB, so none is added after it.
+    const bool warned = ds.Nobs > 0 && ds.Nobs < 20;
+    if (warned)
         dataset::few_lines_warning(s);
     if (ds.Nobs >= 1) {
         ds.Nloaded = ds.Nobs;
-        con.endl();
+        if (!warned)
+            con.endl();
     } else {
         ds.Nloaded = 0;
     }

@@ -63,18 +63,23 @@ std::string header(const std::string& flags, const std::string& rest)
            flags + warning + "\"\r\n" + rest;
 }
 
+// Writes the working dataset as the reload cycle does, into "_RELOAD.CDT".
+void save_for_reload(testing_support::FakeSession& fs)
+{
+    fs.s.files.auto_reload = true;  // keeps the stamp and writes the working name
+    dataset::TextFile f;
+    ASSERT_TRUE(dataset::open_write(fs.con, f, "_RELOAD.CDT", 'O'));
+    ASSERT_TRUE(dataset::write_dataset(fs.s, fs.s.ds, f, "_RELOAD", dataset::LineSelection::all));
+    ASSERT_TRUE(dataset::close_write(fs.con, f));
+}
+
 TEST(WriteDataset, ExactText)
 {
     ScratchDir dir;
     testing_support::FakeSession fs;
-    dataset::Dataset& ds = fs.s.ds;
-    fill_small(ds);
-    ds.Datestamp = "LATTICOR kept stamp";
-    fs.s.files.auto_reload = true;  // keeps the stamp and writes the working name
-    dataset::TextFile f;
-    ASSERT_TRUE(dataset::open_write(fs.con, f, "_RELOAD.CDT", 'O'));
-    ASSERT_TRUE(dataset::write_dataset(fs.s, ds, f, "_RELOAD", dataset::LineSelection::all));
-    ASSERT_TRUE(dataset::close_write(fs.con, f));
+    fill_small(fs.s.ds);
+    fs.s.ds.Datestamp = "LATTICOR kept stamp";
+    save_for_reload(fs);
     std::string want =
         "\"LATTICOR kept stamp\"\r\n"
         "\"Small test\"\r\n"
@@ -205,6 +210,28 @@ TEST(ReadDataset, RoundTripOfEveryField)
         EXPECT_EQ(back->CL[i], ds.CL[i]);
     }
     EXPECT_EQ(fs.screen(), "\n\nTitle:  Small test\n" + ds.Datestamp + "\n");
+}
+
+TEST(WriteDataset, DoubleQuotesCannotBreakTheFile)
+{
+    // A working name given as typed elsewhere may hold a double quote; the
+    // reload file written at the end of the run must still read back.
+    ScratchDir dir;
+    testing_support::FakeSession fs;
+    fill_small(fs.s.ds);
+    fs.s.ds.Dset = "A\"B";
+    fs.s.ds.Title = "say \"hi\"";
+    save_for_reload(fs);
+    EXPECT_NE(read_file("_RELOAD.CDT").find("\r\n\"say 'hi'\"\r\n"), std::string::npos);
+
+    auto back = fresh();
+    dataset::TextFile f;
+    ASSERT_TRUE(dataset::open_read(fs.con, f, "_RELOAD.CDT"));
+    ASSERT_TRUE(dataset::read_dataset(fs.s, *back, f)) << fs.screen();
+    EXPECT_EQ(back->Dset, "A'B");
+    EXPECT_EQ(back->Title, "say 'hi'");
+    EXPECT_EQ(back->Nobs, 2);
+    EXPECT_EQ(back->Ncalc, 1);
 }
 
 TEST(ReadDataset, OldFormAndInferredIntensityFlags)

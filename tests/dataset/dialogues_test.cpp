@@ -143,11 +143,15 @@ TEST(SaveDialogue, PathNamesAreRefused)
 {
     ScratchDir dir;
     std::filesystem::create_directory("sub");
-    testing_support::FakeSession fs("../x\nsub/x\nok\n\n\n");
+    testing_support::FakeSession fs("../x\nsub/x\na\"b\nok\n\n\n");
     three_lines(fs.s.ds);
     dataset::save_dataset(fs.s, "SA");
-    EXPECT_TRUE(contains(fs.screen(), "** \"../X\" is not a dataset name: names cannot contain \"/\", \"\\\" or \"..\" **\n"));
+    EXPECT_TRUE(contains(fs.screen(), "** \"../X\" is not a dataset name: names cannot contain \"/\", \"\\\", \"..\" "
+                                      "or double quotes **\n"));
     EXPECT_TRUE(contains(fs.screen(), "** \"SUB/X\" is not a dataset name"));
+    // A quote would end the name's string in the file and make it unreadable.
+    EXPECT_TRUE(contains(fs.screen(), "** \"A\"B\" is not a dataset name"));
+    EXPECT_FALSE(std::filesystem::exists("A\"B.CDT"));
     EXPECT_TRUE(std::filesystem::exists("OK.CDT"));
     EXPECT_TRUE(std::filesystem::is_empty("sub"));
 }

@@ -353,11 +353,11 @@ TEST(Names, DataDirectoryAndPlainNames)
     EXPECT_EQ(dataset::dataset_path(fs.s, " ab c1 "), "data/ABC1.CDT");
     EXPECT_EQ(dataset::data_file_path(fs.s, "x", ".LOG"), "data/X.LOG");
     EXPECT_TRUE(dataset::is_plain_name("SILICON"));
-    for (const char* bad : {"../X", "A/B", "A\\B", ".."})
+    for (const char* bad : {"../X", "A/B", "A\\B", "..", "A\"B"})
         EXPECT_FALSE(dataset::is_plain_name(bad)) << bad;
     EXPECT_FALSE(dataset::check_plain_name(fs.con, "../X"));
-    EXPECT_EQ(fs.screen(),
-              "** \"../X\" is not a dataset name: names cannot contain \"/\", \"\\\" or \"..\" **\n");
+    EXPECT_EQ(fs.screen(), "** \"../X\" is not a dataset name: names cannot contain \"/\", \"\\\", \"..\" "
+                           "or double quotes **\n");
 }
 
 } // namespace

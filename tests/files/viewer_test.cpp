@@ -141,10 +141,34 @@ TEST(FileViewer, ProgramCodeBuildsTheExtensionAndEnterLeaves)
     EXPECT_NE(f.screen().find("default=exit): (exit)\n"), std::string::npos);
 }
 
-TEST(FileViewer, UnknownCodesAreRefusedUntilAValidOne)
+TEST(FileViewer, RepliesOutsideTheListAreAskedAgainAndPartsOfItAreRefused)
 {
-    FakeSession f("xy\nsmh\n?\nex\n");
+    const std::string prompt = "Please enter a 2-char selection code (default: EX=Exit): ";
+    FakeSession f("xy\nsmh\ns\n?\nex\n");
     files::VF(f.s);
-    EXPECT_EQ(count_of(f.screen(), "** Not recognised **"), 3);
+    // Not in the list at all: the question again on the next line, no message.
+    EXPECT_NE(f.screen().find(prompt + "xy\n" + prompt + "smh\n" + prompt + "s\n"),
+              std::string::npos);
+    // Parts of the list pass the choice but name no file type.
+    EXPECT_NE(f.screen().find(prompt + "s\n** Not recognised **\n\n" + prompt + "?\n"
+                              "** Not recognised **\n\n" + prompt + "ex\n"),
+              std::string::npos);
+    EXPECT_EQ(count_of(f.screen(), "** Not recognised **"), 2);
     EXPECT_EQ(count_of(f.screen(), "Drive / directory"), 0);
+}
+
+TEST(FileViewer, APartOfTheProgramListIsTakenAsTheProgramCode)
+{
+    TempDir t;
+    t.touch("QUARTZ.ITD");
+    FakeSession f("id\nquartz\nxx\nt\n*q\n");
+    f.s.dirs.data = t.dir();
+    files::VF(f.s);
+    // "xx" is not in the list and is asked again; "t" is, and names QUARTZ.TD.
+    EXPECT_NE(f.screen().find("default=exit): xx\n  Program code"), std::string::npos);
+    EXPECT_NE(f.screen().find("** Can't find file QUARTZ.TD in this directory, please re-enter **\n"
+                              "File to view/edit (default: WORK) or *Q to quit: *q"),
+              std::string::npos);
+    // The file texts follow the listing directly.
+    EXPECT_NE(f.screen().find("\n  QUARTZ.ITD     \nEnter the dataset name"), std::string::npos);
 }

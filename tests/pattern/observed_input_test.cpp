@@ -106,7 +106,16 @@ TEST(ObservedInput, ResetsTheSettingsAndOptionallyTheOldCell)
     EXPECT_EQ(g.s.ds.Gflag, 0);
 }
 
-TEST(ObservedInput, AnEmptyDataTypeAbandonsAndKeepsThePattern)
+TEST(ObservedInput, AWorkingNameThatIsAPathIsRefusedAndTheOldNameKept)
+{
+    FakeSession f(replies({"N", "Q", "100", "0"}) + closing("Y", "../x"));
+    f.s.ds.Dset = "OLD";
+    pattern::OB(f.s);
+    EXPECT_EQ(f.s.ds.Dset, "OLD");
+    EXPECT_TRUE(shows(f, "(1 to 8 chars): ../x\n** \"../x\" is not a dataset name")) << f.screen();
+}
+
+TEST(ObservedInput, AnEmptyDataTypeAbandonsAndKeepsThePatternUnlessAReplyCameFirst)
 {
     FakeSession f(replies({"N", ""}));
     dataset::Dataset& ds = f.s.ds;
@@ -115,6 +124,16 @@ TEST(ObservedInput, AnEmptyDataTypeAbandonsAndKeepsThePattern)
     EXPECT_EQ(ds.Nobs, 30);
     EXPECT_EQ(ds.Dset, "WORK");
     EXPECT_EQ(ds.Nloaded, 30);
+
+    // A reply that names no data type has already begun a new pattern:
+    // abandoning after it leaves no lines.
+    FakeSession g(replies({"N", "x", ""}));
+    g.s.ds.Nobs = 30;
+    pattern::OB(g.s);
+    EXPECT_TRUE(shows(g, "Data type \"x\" not recognised\n"));
+    EXPECT_EQ(g.s.ds.Nobs, 0);
+    EXPECT_EQ(g.s.ds.Nloaded, 0);
+    EXPECT_FALSE(shows(g, "** Only"));
 }
 
 TEST(ObservedInput, StopsAtTheStorageLimit)
@@ -126,7 +145,36 @@ TEST(ObservedInput, StopsAtTheStorageLimit)
     pattern::OB(f.s);
     EXPECT_EQ(f.s.ds.Nobs, dataset::max_obs);
     EXPECT_EQ(f.s.ds.OQ[dataset::max_obs], 1000.0);
-    EXPECT_TRUE(shows(f, "** Storage assigned for up to 1000 lines only **\n"
+    EXPECT_TRUE(shows(f, "** Storage assigned for up to1000 lines only **\n"
                          "** You are trying to read in the 1001-th **\n"));
     EXPECT_TRUE(shows(f, "End of Pattern: 1000 observed lines\n"));
+}
+
+TEST(ObservedInput, EndsWithOneBlankLineAfterTheFewLinesWarningOrWithout)
+{
+    // Under 20 lines: the warning, two blank lines before it and one after.
+    FakeSession few(replies({"N", "Q", "100", "0"}) + closing());
+    pattern::OB(few.s);
+    const std::string warning_end =
+        "\n\n\n** Only 1 observed line in this pattern **\n\n"
+        "Many indexing programs will not accept patterns with less than 20 lines.\n"
+        "Consider using the EP command to extend this pattern to 20 lines by adding\n"
+        "higher orders (after first performing any necessary recalibrations, etc.)\n\n";
+    const std::string& f = few.screen();
+    ASSERT_GE(f.size(), warning_end.size());
+    EXPECT_EQ(f.substr(f.size() - warning_end.size()), warning_end);
+    EXPECT_EQ(few.s.ds.Nloaded, 1);
+
+    // Twenty lines: no warning, and the one blank line after the save.
+    std::string script = replies({"N", "Q"});
+    for (int i = 1; i <= 20; ++i)
+        script += std::to_string(100 * i) + "\n";
+    FakeSession full(script + "0\n" + closing());
+    pattern::OB(full.s);
+    const std::string& g = full.screen();
+    EXPECT_FALSE(shows(full, "** Only"));
+    const std::string save_end = "repeat SA command);\n\n";
+    ASSERT_GE(g.size(), save_end.size());
+    EXPECT_EQ(g.substr(g.size() - save_end.size()), save_end);
+    EXPECT_EQ(full.s.ds.Nloaded, 20);
 }
