@@ -27,8 +27,11 @@ public:
         const std::string bin = t.dir() + "bin";
         std::filesystem::create_directories(bin);
         if (present) {
+            // Written aside and moved into place, so that the record is
+            // never seen half written.
             std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << record_
-                                             << "'\n";
+                                             << ".part' && mv '" << record_ << ".part' '"
+                                             << record_ << "'\n";
             std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
         }
         ::setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
