@@ -13,6 +13,9 @@
 #                  program's path in $LATTICOR; must exit 0
 #
 # Dates ("08Dec26") and times ("12:34:56") vary and are masked on both sides.
+# A .out whose first line is "[after start-up]" is compared with the screen
+# after the start-up banner, defaults and limits (which the control_*
+# transcripts check in full).
 # With UPDATE=1 the expected screen is written instead of compared.
 set -u
 bin=$1
@@ -25,6 +28,16 @@ trap 'rm -rf "$work"' EXIT
 if [ -d "$dir/$name.setup" ]; then
     cp -R "$dir/$name.setup/." "$work/"
 fi
+
+start_up_marker='[after start-up]'
+
+# The screen without its start-up block: everything up to the line that
+# announces the copy file, and the empty line after it.
+after_start_up() {
+    awk 'done { print; next }
+         /^Main screen output will repeat to <Dset>\.LXO file by default$/ { skip = 1; next }
+         skip { skip = 0; done = 1; next }' "$1"
+}
 
 mask() {
     sed -E -e 's/[0-9]{2}(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)[0-9]{2}/<DATE>/g' \
@@ -51,10 +64,21 @@ rc=$?
 
 status=0
 if [ "${UPDATE:-0}" = 1 ]; then
-    mask "$work/.screen" > "$dir/$name.out"
+    if [ -f "$dir/$name.out" ] && [ "$(head -n 1 "$dir/$name.out")" = "$start_up_marker" ]; then
+        { echo "$start_up_marker"; after_start_up "$work/.screen" | mask /dev/stdin; } > "$dir/$name.out"
+    else
+        mask "$work/.screen" > "$dir/$name.out"
+    fi
 else
-    mask "$work/.screen" > "$work/.screen.masked"
-    mask "$dir/$name.out" > "$work/.expected.masked"
+    if [ "$(head -n 1 "$dir/$name.out")" = "$start_up_marker" ]; then
+        after_start_up "$work/.screen" > "$work/.screen.trimmed"
+        mask "$work/.screen.trimmed" > "$work/.screen.masked"
+        tail -n +2 "$dir/$name.out" > "$work/.expected"
+        mask "$work/.expected" > "$work/.expected.masked"
+    else
+        mask "$work/.screen" > "$work/.screen.masked"
+        mask "$dir/$name.out" > "$work/.expected.masked"
+    fi
     if ! diff -u "$work/.expected.masked" "$work/.screen.masked"; then
         echo "** screen differs from $name.out **"
         status=1
