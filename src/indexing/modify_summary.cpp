@@ -131,7 +131,6 @@ void MS(control::Session& s)
 {
     Console& con = s.con;
     con.endl();
-    con.endl();
     con.line(console::blanks(10) + "Modify Summary Files (Unscale & Merge)");
     con.endl();
     con.line("Provides housekeeping operations on summary files as follows:");

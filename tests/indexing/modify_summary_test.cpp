@@ -66,6 +66,8 @@ TEST_F(ModifySummary, UnscaleAndTheWaysOut)
     EXPECT_EQ(arguments("unscale"), "\n");
 
     run("\n");
+    // One line end closes the command line before the title.
+    EXPECT_EQ(f->screen().substr(0, 12), "\n          M");
     EXPECT_TRUE(contains(f->screen(), "(default: Q to quit): (Quit)\n"));
     run("m\n\n");
     EXPECT_FALSE(contains(f->screen(), "1st dataset name"));
