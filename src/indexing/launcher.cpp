@@ -279,28 +279,26 @@ void write_and_hand_over(control::Session& s, RunParameters& p, const std::strin
     const dataset::Dataset& ds = s.ds;
     LineSelection sel;
     select_lines(p, ds, sel);
+    if (ds.Iflag != 0 && ds.ikind == 1)
+        con.line(is_family(p, "MC") && p.unit_intensities
+                     ? "Unit intensities will be written (all set to 100)"
+                     : "Intensities will be written rescaled to give max = 100% (99% if ITO or LZON)");
+    dataset::TextFile f;
     bool written = false;
-    if (sel.count > 0) {
-        if (ds.Iflag != 0 && ds.ikind == 1)
-            con.line(is_family(p, "MC") && p.unit_intensities
-                         ? "Unit intensities will be written (all set to 100)"
-                         : "Intensities will be written rescaled to give max = 100% (99% if ITO or LZON)");
-        dataset::TextFile f;
-        std::string path = run_file(s, name, "Q" + std::string(p.program->code));
-        if (dataset::open_write(con, f, path, 'O')) {
-            bool ok = write_qdat(con, f, p, ds, title, sel);
-            written = dataset::close_write(con, f) && ok;
-        }
-        log_summary(s, p, sel.count);
-        std::string count = std::to_string(sel.count) + " lines selected and written to QDAT dataset file";
-        con.line(count);
-        log_line(s, count);
+    if (dataset::open_write(con, f, run_file(s, name, "Q" + std::string(p.program->code)), 'O')) {
+        bool ok = write_qdat(con, f, p, ds, title, sel);
+        written = dataset::close_write(con, f) && ok;
     }
+    log_summary(s, p, sel.count);
+    std::string count = std::to_string(sel.count) + " lines selected and written to QDAT dataset file";
+    con.line(count);
+    log_line(s, count);
     con.endl();
     if (sel.count == 0) {
         con.line("** No eligible observed lines, abandon this indexing run **");
         log_line(s, "** No eligible observed lines, indexing run abandoned **");
     } else if (!written) {
+        // A file that failed to write is no input for the program.
         con.line("** QDAT input file could not be written, abandon this indexing run **");
         log_line(s, "** QDAT input file could not be written, indexing run abandoned **");
     } else {

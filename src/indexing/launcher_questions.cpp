@@ -393,11 +393,8 @@ int ask_line_count(control::Session& s, const Program& prog)
             continue;
         }
         con.endl();
-        // No line at all would leave nothing to index.
-        if (n < 1) {
-            con.line("Number must be at least 1");
-            continue;
-        }
+        // Fewer than the minimum is only a warning; a run left with no line
+        // at all is abandoned once the file is written.
         if (n < prog.minimum)
             con.line("** Warning: Less than the recommended minimum, " + std::string(prog.name) +
                      " may be unstable **");

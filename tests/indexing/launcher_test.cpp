@@ -165,6 +165,18 @@ TEST_F(Launch, NamesThatAreNotPlainFileNamesAreRefused)
 
 TEST_F(Launch, NoEligibleLinesAbandonsTheRun)
 {
+    // Fewer lines than the minimum, even none, is only a warning; the file
+    // is written without lines and the run abandoned.
+    control::Session& s = run("it\n0\n\n\n\n\n", 25);
+    EXPECT_TRUE(contains(screen(), "): 0\n** Warning: Less than the recommended minimum"));
+    EXPECT_TRUE(contains(screen(), "0 lines selected and written to QDAT dataset file\n\n"
+                                   "** No eligible observed lines, abandon this indexing run **\n"));
+    EXPECT_EQ(file_line("ABC.QIT", 3), "CONT");
+    EXPECT_EQ(file_line("ABC.QIT", 4), "");
+    EXPECT_FALSE(s.run.exit_for_run);
+    EXPECT_FALSE(exists("_SETPARM.BAT"));
+    EXPECT_TRUE(contains(read_file("ABC.LOG"), "** No eligible observed lines, indexing run abandoned **"));
+
     // McMaille with the actual codes skips every line whose code is 0.
     f = std::make_unique<testing_support::FakeSession>("mc\ny\n\n\n\n\n\n\n\n");
     f->s.dirs.startup = console::current_directory();
@@ -174,9 +186,7 @@ TEST_F(Launch, NoEligibleLinesAbandonsTheRun)
     indexing::IN(f->s);
     EXPECT_TRUE(contains(screen(), "** No eligible observed lines, abandon this indexing run **"));
     EXPECT_FALSE(f->s.run.exit_for_run);
-    EXPECT_FALSE(exists("_SETPARM.BAT"));
-    EXPECT_FALSE(exists("ABC.QMC"));
-    EXPECT_TRUE(contains(read_file("ABC.LOG"), "** No eligible observed lines, indexing run abandoned **"));
+    EXPECT_EQ(file_line("ABC.QMC", 4), "");
 }
 
 TEST_F(Launch, ZeroCorrectionIsTakenIntoTheDataset)
