@@ -40,9 +40,6 @@ TEST_F(QdatTest, ParameterLineOfEachProgram)
     program("IT");
     EXPECT_EQ(line(), "11 0100000" + b10 + w0 + b10 + b10 + b10 + b5 + zero + "  ");
 
-    program("FJ");
-    EXPECT_EQ(line(), "11 0200000" + b10 + w0 + b10 + b10 + b10 + b5 + zero + "  ");
-
     program("TR");
     EXPECT_EQ(line(), "11 0001000" + std::string(" 0.0400000") + w0 + b10 + b10 + " 6000.0000" +
                           b5 + zero + "  ");

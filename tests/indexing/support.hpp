@@ -5,12 +5,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include "console/platform.hpp"
 #include "dataset/dataset.hpp"
 #include "dataset/model.hpp"
+#include "support/fake_console.hpp"
 
 namespace indexing_tests {
 
@@ -74,11 +79,41 @@ inline std::string read_file(const std::string& name)
     return ss.str();
 }
 
+// Line `n` (from 1) of a file with CR LF line ends.
+inline std::string file_line(const std::string& name, int n)
+{
+    std::string text = read_file(name);
+    std::size_t start = 0;
+    for (int i = 1; i < n; ++i)
+        start = text.find("\r\n", start) + 2;
+    return text.substr(start, text.find("\r\n", start) - start);
+}
+
 inline bool contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
 }
 
 inline bool exists(const std::string& name) { return std::filesystem::exists(name); }
+
+// A command run in a scratch directory, on dataset ABC with `lines`
+// observed lines (none: no pattern).
+struct CommandTest : ::testing::Test {
+    ScratchDirectory dir;
+    std::unique_ptr<testing_support::FakeSession> f;
+
+    control::Session& session(const std::string& replies, int lines = 0, int iflag = 1,
+                              int ikind = 0)
+    {
+        f = std::make_unique<testing_support::FakeSession>(replies);
+        f->s.dirs.startup = console::current_directory();
+        f->s.ds.Dset = "ABC";
+        if (lines > 0)
+            fill_pattern(f->s.ds, lines, iflag, ikind);
+        return f->s;
+    }
+    const std::string& screen() const { return f->screen(); }
+    bool shown(const std::string& text) const { return contains(screen(), text); }
+};
 
 } // namespace indexing_tests
