@@ -88,7 +88,7 @@ TEST(CellCommand, DeleteForgetsLimitsPatternAndIndexing)
 
 TEST(CellCommand, ExpandDirectCellAsksOnlyForCopies)
 {
-    cell_testing::ScratchDirectory dir;
+    cell_testing::ScratchDir dir;
     testing_support::FakeSession f("f\n\n");
     dataset::Dataset& ds = f.s.ds;
     ds.DD = {0, 9.512, 7.231, 11.304, 90, 104.52, 90};
