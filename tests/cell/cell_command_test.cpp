@@ -80,10 +80,6 @@ TEST(CellCommand, DeleteForgetsLimitsPatternAndIndexing)
     EXPECT_EQ(ds.Ncalc, 0);
     EXPECT_EQ(ds.OH[1], 0);
     EXPECT_EQ(ds.OK[2], 0);
-    EXPECT_NE(f.screen().find("  Input type (default=same): d\n\n  ** Cell & its dependent parameters "
-                              "deleted **\n"),
-              std::string::npos)
-        << f.screen();
 }
 
 TEST(CellCommand, ExpandDirectCellAsksOnlyForCopies)
