@@ -17,7 +17,7 @@ using testing_support::FakeSession;
 
 namespace {
 
-// The lines of names, i.e. the lines after the specification and its blank.
+// The lines of names: those after the line naming the pattern and its blank.
 std::vector<std::string> name_lines(const std::string& screen)
 {
     std::vector<std::string> all = lines_of(screen);
@@ -25,7 +25,7 @@ std::vector<std::string> name_lines(const std::string& screen)
     bool started = false;
     for (std::size_t i = 0; i < all.size(); ++i) {
         if (!started) {
-            if (all[i].rfind("  Directory/File specification is:  ", 0) == 0) {
+            if (all[i].rfind("  Directory/File ", 0) == 0) {
                 started = true;
                 ++i;  // the blank line after it
             }
