@@ -22,36 +22,40 @@ bool same_name(std::string_view a, std::string_view b)
     return squeeze_upper(a) == squeeze_upper(b);
 }
 
-} // namespace
-
-void toggle_copy(control::Session& s)
+// Switches one bit of the output code and says which state it is in now.
+void toggle_bit(control::Session& s, int bit, std::string_view announcement)
 {
     Console& con = s.con;
     con.endl();
     con.endl();
-    con.put("Select/deselect copying screen output to textfile:  file output is now ");
-    int copy = con.output_code & copy_bit;
-    int printer = con.output_code & printer_bit;
-    int new_copy = copy == 0 ? copy_bit : 0;
-    s.out.last_channel = new_copy == copy_bit ? 2 : printer;
-    s.out.channel_step = (printer == 0 && new_copy == copy_bit) ? 2 : 1;
-    con.line(on_off(new_copy));
-    con.output_code = printer + new_copy;
+    con.put(announcement);
+    const int code = con.output_code ^ bit;
+    con.line(on_off(code & bit));
+    set_output_code(s, code);
+}
+
+} // namespace
+
+// The output code and the channels a report goes to follow each other: the
+// copy file is the last channel when it is on, and the printer is skipped
+// when only the copy is on.
+void set_output_code(control::Session& s, int code)
+{
+    const int copy = code & copy_bit;
+    const int printer = code & printer_bit;
+    s.out.last_channel = copy != 0 ? 2 : printer;
+    s.out.channel_step = (printer == 0 && copy != 0) ? 2 : 1;
+    s.con.output_code = code;
+}
+
+void toggle_copy(control::Session& s)
+{
+    toggle_bit(s, copy_bit, "Select/deselect copying screen output to textfile:  file output is now ");
 }
 
 void toggle_printer(control::Session& s)
 {
-    Console& con = s.con;
-    con.endl();
-    con.endl();
-    con.put("Select/deselect copying screen output to printer:  printer is now ");
-    int copy = con.output_code & copy_bit;
-    int printer = con.output_code & printer_bit;
-    int new_printer = printer == 0 ? printer_bit : 0;
-    s.out.last_channel = copy != 0 ? 2 : new_printer;
-    s.out.channel_step = (new_printer == 0 && copy != 0) ? 2 : 1;
-    con.line(on_off(new_printer));
-    con.output_code = new_printer + copy;
+    toggle_bit(s, printer_bit, "Select/deselect copying screen output to printer:  printer is now ");
 }
 
 void end_copy_file(control::Session& s)

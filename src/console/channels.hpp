@@ -33,6 +33,9 @@ void OF(control::Session& s);
 void PR(control::Session& s);
 void EF(control::Session& s);
 
+// Sets the output code (printer bit 1, copy bit 2) and the channels that
+// follow from it.
+void set_output_code(control::Session& s, int code);
 void toggle_copy(control::Session& s);
 void toggle_printer(control::Session& s);
 void end_copy_file(control::Session& s);

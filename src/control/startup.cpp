@@ -1,6 +1,7 @@
 // Start-up: version record, screen, banner, defaults and limits; VE.
 #include <string>
 
+#include "console/channels.hpp"
 #include "console/console.hpp"
 #include "console/format.hpp"
 #include "console/platform.hpp"
@@ -106,9 +107,7 @@ void start_up(Session& s)
     con.line("Max no. of obs lines:  " + console::int_text(dataset::max_obs, 5));
     con.line("Max no. of calc lines: " + console::int_text(dataset::max_calc, 5));
 
-    con.output_code = 2;
-    s.out.last_channel = 2;
-    s.out.channel_step = 2;
+    console::set_output_code(s, 2);
     con.line("Main screen output will repeat to <Dset>.LXO file by default");
     con.endl();
 

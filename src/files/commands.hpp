@@ -20,8 +20,8 @@ void HE(control::Session& s);   // help pages (also "?")
 void list_directory(control::Session& s, std::string_view heading, const std::string& dir,
                     std::string_view pattern, std::string_view extension);
 
-// Steps after the heading: the specification line, the sorted names five to a
-// line, the "(No files found ...)" and "array full" lines. Used by callers
+// Steps after the heading: the line naming the directory and pattern, the
+// sorted names five to a line, the "(No files found ...)" and "array full" lines. Used by callers
 // that write their own heading (LO, CD, LC).
 void list_files(control::Session& s, const std::string& dir, std::string_view pattern,
                 std::string_view extension);

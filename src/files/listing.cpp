@@ -23,10 +23,10 @@ constexpr int lines_per_page = 22;
 
 using NameArray = std::array<std::string, dataset::max_file_names>;
 
-std::string specification(const std::string& dir, std::string_view pattern,
-                          std::string_view extension)
+// The name pattern of a listing, e.g. "*.CDT".
+std::string name_pattern(std::string_view pattern, std::string_view extension)
 {
-    return dir + std::string(pattern) + "." + std::string(extension);
+    return std::string(pattern) + "." + std::string(extension);
 }
 
 // Repeated passes over the list, exchanging neighbours out of order, until a
@@ -64,7 +64,7 @@ void list_directory(control::Session& s, std::string_view heading, const std::st
     con.clear_screen();
     con.line("Drive / directory information followed by listing of " + std::string(heading));
     con.line("in the currently selected directory, sorted into name order:  " +
-             specification(dir, pattern, extension));
+             dir + name_pattern(pattern, extension));
     list_files(s, dir, pattern, extension);
 }
 
@@ -72,13 +72,12 @@ void list_files(control::Session& s, const std::string& dir, std::string_view pa
                 std::string_view extension)
 {
     console::Console& con = s.con;
-    const std::string spec = specification(dir, pattern, extension);
+    const std::string names_wanted = name_pattern(pattern, extension);
     con.endl();
-    con.line("  Directory/File specification is:  " + spec);
+    con.line("  Directory/File specification is:  " + dir + names_wanted);
     con.endl();
 
-    std::vector<std::string> found = console::matching_files(
-        dir, std::string(pattern) + "." + std::string(extension));
+    std::vector<std::string> found = console::matching_files(dir, names_wanted);
     auto names = std::make_unique<NameArray>();
     int n = 0;
     for (const std::string& name : found) {

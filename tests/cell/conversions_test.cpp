@@ -282,7 +282,7 @@ protected:
         f.s.out.log.close();
         return dir.read("LOGTEST.LOG");
     }
-    cell_testing::ScratchDirectory dir;  // the log file is written here
+    cell_testing::ScratchDir dir;  // the log file is written here
 };
 
 TEST_F(ReciprocalAngleFailures, OutOfRangeCosinesAreLoggedAndFlagged)

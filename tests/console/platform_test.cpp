@@ -13,26 +13,17 @@
 #include <unistd.h>
 
 #include "console/platform.hpp"
+#include "support/scratch.hpp"
 
 namespace {
 
 class TempDir : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/latticor-platform.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    void touch(const std::string& rel, const std::string& text = "")
-    {
-        std::ofstream(dir + "/" + rel) << text;
-    }
+    void touch(const std::string& rel, const std::string& text = "") { scratch.touch(rel, text); }
     void mkdir(const std::string& rel) { ::mkdir((dir + "/" + rel).c_str(), 0755); }
 
-    std::string dir;
+    testing_support::ScratchDir scratch{false};
+    std::string dir = scratch.path();
 };
 
 using ResolvePath = TempDir;

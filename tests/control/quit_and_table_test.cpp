@@ -2,41 +2,26 @@
 // list of codes the prompt accepts.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "console/platform.hpp"
 #include "control/commands.hpp"
 #include "control/control_commands.hpp"
 #include "support/fake_console.hpp"
+#include "support/scratch.hpp"
 
 namespace {
 
 // Runs each test in a fresh temporary directory.
 class InTempDir : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/latticor-control-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        old_ = console::current_directory();
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
-    }
-    void TearDown() override
-    {
-        ASSERT_EQ(chdir(old_.c_str()), 0);
-        std::string cmd = "rm -rf '" + dir_ + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
-    }
     static void make_steering_file()
     {
         std::ofstream("_SETPARM.BAT") << "SET _P2Qdset=ABC\r\nSET _P2Qid=IT\r\n";
     }
 
-    std::string dir_, old_;
+    testing_support::ScratchDir dir_;
 };
 
 using QuitCheck = InTempDir;

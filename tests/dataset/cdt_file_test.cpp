@@ -9,13 +9,13 @@
 #include "dataset/cdt_file.hpp"
 #include "dataset/file_utils.hpp"
 #include "support/fake_console.hpp"
-#include "test_helpers.hpp"
+#include "support/scratch.hpp"
 
 namespace {
 
-using dataset_tests::read_file;
-using dataset_tests::ScratchDir;
-using dataset_tests::write_file;
+using testing_support::read_file;
+using testing_support::ScratchDir;
+using testing_support::write_file;
 
 const std::string warning = "To use with LATT versions prior to v9.30, delete these first 3 lines";
 

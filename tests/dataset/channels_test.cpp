@@ -6,12 +6,12 @@
 
 #include "console/channels.hpp"
 #include "support/fake_console.hpp"
-#include "test_helpers.hpp"
+#include "support/scratch.hpp"
 
 namespace {
 
-using dataset_tests::read_file;
-using dataset_tests::ScratchDir;
+using testing_support::read_file;
+using testing_support::ScratchDir;
 
 struct ChannelState {
     int output_code, last_channel, channel_step;
@@ -75,7 +75,7 @@ TEST(Toggles, PrinterWithAndWithoutTheCopy)
 TEST(CopyFile, OpenedOnDemandAndFollowsTheDatasetName)
 {
     ScratchDir dir;
-    dataset_tests::write_file("WORK.LXO", "earlier run\r\n");
+    testing_support::write_file("WORK.LXO", "earlier run\r\n");
     testing_support::FakeSession fs;
     start_up_channels(fs);
     console::EF(fs.s);
@@ -146,8 +146,8 @@ TEST(Printer, ReportEndGivesTheNotice)
 TEST(MapFiles, CreatedAnewOrAppended)
 {
     ScratchDir dir;
-    dataset_tests::write_file("ABC.CMG", "old map log\r\n");
-    dataset_tests::write_file("ABC.SUM", "old summary\r\n");
+    testing_support::write_file("ABC.CMG", "old map log\r\n");
+    testing_support::write_file("ABC.SUM", "old summary\r\n");
     testing_support::FakeSession fs;
     console::open_map_files(fs.s, "abc");
     console::Channels& ch = fs.s.out;

@@ -8,13 +8,13 @@
 
 #include "dataset/commands.hpp"
 #include "support/fake_console.hpp"
-#include "test_helpers.hpp"
+#include "support/scratch.hpp"
 
 namespace {
 
-using dataset_tests::read_file;
-using dataset_tests::ScratchDir;
-using dataset_tests::write_file;
+using testing_support::read_file;
+using testing_support::ScratchDir;
+using testing_support::write_file;
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

@@ -6,13 +6,13 @@
 
 #include "dataset/file_utils.hpp"
 #include "support/fake_console.hpp"
-#include "test_helpers.hpp"
+#include "support/scratch.hpp"
 
 namespace {
 
-using dataset_tests::read_file;
-using dataset_tests::ScratchDir;
-using dataset_tests::write_file;
+using testing_support::read_file;
+using testing_support::ScratchDir;
+using testing_support::write_file;
 
 struct ReaderCase {
     const char* input;

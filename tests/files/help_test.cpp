@@ -14,33 +14,22 @@
 #include "files/commands.hpp"
 #include "files/help_pages.hpp"
 #include "support/fake_console.hpp"
-#include "files_test_support.hpp"
+#include "support/scratch.hpp"
 
-using files_test::count_of;
-using files_test::lines_of;
+using testing_support::count_of;
+using testing_support::lines_of;
 using testing_support::FakeSession;
 
 namespace {
-
-// A copy channel that keeps what it is given.
-class CaptureSink : public console::Sink {
-public:
-    void put(std::string_view text) override { text_.append(text); }
-    void endl() override { text_ += '\n'; }
-    const std::string& text() const { return text_; }
-
-private:
-    std::string text_;
-};
 
 // A page as the copy channel gets it: no pauses, the screens one after another.
 std::string page_text(files::help::Page page)
 {
     FakeSession f;
-    CaptureSink sink;
+    testing_support::StringSink sink;
     page(f.s, sink);
     EXPECT_TRUE(f.screen().empty()) << "the page wrote to the screen";
-    return sink.text();
+    return sink.text;
 }
 
 // The command list shown for the choice 1..4 of the commands section.

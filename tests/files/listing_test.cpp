@@ -8,16 +8,16 @@
 
 #include "files/commands.hpp"
 #include "support/fake_console.hpp"
-#include "files_test_support.hpp"
+#include "support/scratch.hpp"
 
-using files_test::count_of;
-using files_test::lines_of;
-using files_test::TempDir;
+using testing_support::count_of;
+using testing_support::lines_of;
+using testing_support::ScratchDir;
 using testing_support::FakeSession;
 
 namespace {
 
-// The lines of names, i.e. the lines after the specification and its blank.
+// The lines of names: those after the line naming the pattern and its blank.
 std::vector<std::string> name_lines(const std::string& screen)
 {
     std::vector<std::string> all = lines_of(screen);
@@ -25,7 +25,7 @@ std::vector<std::string> name_lines(const std::string& screen)
     bool started = false;
     for (std::size_t i = 0; i < all.size(); ++i) {
         if (!started) {
-            if (all[i].rfind("  Directory/File specification is:  ", 0) == 0) {
+            if (all[i].rfind("  Directory/File ", 0) == 0) {
                 started = true;
                 ++i;  // the blank line after it
             }
@@ -60,7 +60,7 @@ std::string numbered(const char* format, int i)
 
 TEST(Listing, MatchesPatternCaseInsensitivelyAndSkipsDirectories)
 {
-    TempDir t;
+    ScratchDir t(false);
     t.touch("quartz.cdt");
     t.touch("CORUND.CDT");
     t.touch("Mixed.Cdt");
@@ -77,7 +77,7 @@ TEST(Listing, MatchesPatternCaseInsensitivelyAndSkipsDirectories)
 
 TEST(Listing, QuestionMarksMatchSingleCharactersOfTheExtension)
 {
-    TempDir t;
+    ScratchDir t(false);
     t.touch("QUARTZ.ITD");
     t.touch("QUARTZ.D1D");
     t.touch("QUARTZ.ITO");
@@ -89,7 +89,7 @@ TEST(Listing, QuestionMarksMatchSingleCharactersOfTheExtension)
 
 TEST(Listing, SortsUpperCasedNamesAndShowsFiveToALine)
 {
-    TempDir t;
+    ScratchDir t(false);
     const std::vector<std::string> made = {"zeta.sum", "ALPHA.SUM", "beta.SUM", "B.SUM",
                                            "gamma.sum", "A1.SUM", "delta.sum"};
     for (const std::string& n : made)
@@ -105,7 +105,7 @@ TEST(Listing, SortsUpperCasedNamesAndShowsFiveToALine)
 
 TEST(Listing, LongNamesNeverRunTogether)
 {
-    TempDir t;
+    ScratchDir t(false);
     t.touch("ABCDEFGHIJK.LOG");   // exactly 15 characters
     t.touch("ABCDEFGHIJKLMNOP.LOG");
     FakeSession f;
@@ -116,7 +116,7 @@ TEST(Listing, LongNamesNeverRunTogether)
 
 TEST(Listing, NoMatchSaysSoAndListsNothing)
 {
-    TempDir t;
+    ScratchDir t(false);
     t.touch("QUARTZ.CDT");
     FakeSession f;
     files::list_files(f.s, t.dir(), "*", "SMH");
@@ -127,7 +127,7 @@ TEST(Listing, NoMatchSaysSoAndListsNothing)
 
 TEST(Listing, CapsAtTwoThousandWithOneLinePerFurtherFile)
 {
-    TempDir t;
+    ScratchDir t(false);
     for (int i = 2001; i >= 1; --i)
         t.touch(numbered("F%04d.CDT", i));
     FakeSession f(std::string(18, '\n'));  // 400 lines: a pause after every 22
@@ -144,7 +144,7 @@ TEST(Listing, CapsAtTwoThousandWithOneLinePerFurtherFile)
 
 TEST(Listing, PausesAfterEveryTwentyTwoLines)
 {
-    TempDir t;
+    ScratchDir t(false);
     for (int i = 1; i <= 5 * 22 + 3; ++i)  // 23 lines of names
         t.touch(numbered("P%03d.LOG", i));
     FakeSession f("\n");
@@ -159,7 +159,7 @@ TEST(Listing, PausesAfterEveryTwentyTwoLines)
 
 TEST(Listing, DirectoryListingWritesItsHeadingFirst)
 {
-    TempDir t;
+    ScratchDir t(false);
     t.touch("QUARTZ.SUM");
     FakeSession f;
     files::list_directory(f.s, "Latticor summaries", t.dir(), "*", "SUM");

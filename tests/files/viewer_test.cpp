@@ -10,10 +10,10 @@
 
 #include "files/commands.hpp"
 #include "support/fake_console.hpp"
-#include "files_test_support.hpp"
+#include "support/scratch.hpp"
 
-using files_test::count_of;
-using files_test::TempDir;
+using testing_support::count_of;
+using testing_support::ScratchDir;
 using testing_support::FakeSession;
 
 namespace {
@@ -21,7 +21,7 @@ namespace {
 // Puts a recording stand-in for xdg-open first on PATH for one test.
 class StandInOpener {
 public:
-    explicit StandInOpener(const TempDir& t, bool present = true)
+    explicit StandInOpener(const ScratchDir& t, bool present = true)
         : record_(t.dir() + "opened.txt"), old_path_(std::getenv("PATH") ? std::getenv("PATH") : "")
     {
         const std::string bin = t.dir() + "bin";
@@ -58,7 +58,7 @@ private:
 
 TEST(ManualViewer, StartsTheViewerOnTheManualFoundCaseInsensitively)
 {
-    TempDir t;
+    ScratchDir t(false);
     t.touch("doc/latticor.RTF", "{\\rtf1}");
     StandInOpener opener(t);
     FakeSession f;
@@ -72,7 +72,7 @@ TEST(ManualViewer, StartsTheViewerOnTheManualFoundCaseInsensitively)
 
 TEST(ManualViewer, ReportsAViewerThatCannotBeStarted)
 {
-    TempDir t;
+    ScratchDir t(false);
     t.touch("Doc/Latticor.rtf");
     StandInOpener opener(t, false);
     FakeSession f;
@@ -88,7 +88,7 @@ TEST(ManualViewer, ReportsAViewerThatCannotBeStarted)
 
 TEST(ManualViewer, MissingManualNamesTheHomeDirectory)
 {
-    TempDir t;
+    ScratchDir t(false);
     FakeSession f;
     f.s.dirs.home = t.dir();
     files::VM(f.s);
@@ -99,7 +99,7 @@ TEST(ManualViewer, MissingManualNamesTheHomeDirectory)
 
 TEST(FileViewer, TextManualsAreListedFromTheHomeDocDirectory)
 {
-    TempDir home;
+    ScratchDir home(false);
     home.touch("Doc/Guide.txt");
     home.touch("Doc/Latticor.rtf");
     StandInOpener opener(home);
@@ -116,7 +116,7 @@ TEST(FileViewer, TextManualsAreListedFromTheHomeDocDirectory)
 
 TEST(FileViewer, AllFilesIncludeAnyExtension)
 {
-    TempDir t;
+    ScratchDir t(false);
     t.touch("README");
     t.touch("notes.markdown");
     t.touch("QUARTZ.CDT");
@@ -129,7 +129,7 @@ TEST(FileViewer, AllFilesIncludeAnyExtension)
 
 TEST(FileViewer, ProgramCodeBuildsTheExtensionAndEnterLeaves)
 {
-    TempDir t;
+    ScratchDir t(false);
     t.touch("QUARTZ.DVO");
     StandInOpener opener(t);
     FakeSession f("io\nquartz\nxx\ndv\n\nvf\nio\n\n\n");
@@ -162,7 +162,7 @@ TEST(FileViewer, RepliesOutsideTheListAreAskedAgainAndPartsOfItAreRefused)
 
 TEST(FileViewer, APartOfTheProgramListIsTakenAsTheProgramCode)
 {
-    TempDir t;
+    ScratchDir t(false);
     t.touch("QUARTZ.ITD");
     FakeSession f("id\nquartz\nxx\nt\n*q\n");
     f.s.dirs.data = t.dir();

@@ -1,13 +1,12 @@
 // The pattern revision and the LI listing.
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "pattern/commands.hpp"
 #include "pattern_helpers.hpp"
 #include "support/fake_console.hpp"
+#include "support/scratch.hpp"
 
 using pattern_testing::after;
 using pattern_testing::bragg_q;
@@ -15,17 +14,7 @@ using pattern_testing::set_q_pattern;
 using pattern_testing::set_two_theta_pattern;
 using testing_support::FakeSession;
 
-namespace {
-
-int count_of(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (std::size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1))
-        ++n;
-    return n;
-}
-
-} // namespace
+using testing_support::count_of;
 
 TEST(PatternRevision, DerivesMissingAnglesAndRecomputesQFromAngles)
 {
@@ -134,37 +123,12 @@ TEST(PatternListing, PagesAfterFifteenLinesAndFinishRunsToTheEnd)
     EXPECT_EQ(count_of(g.screen(), pause), 2);
 }
 
-namespace {
-
 // Runs in a fresh temporary directory, where the copy file "<Dset>.LXO" goes.
 class CopyListing : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        old_ = std::filesystem::current_path();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("latticor-li-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-    }
-    void TearDown() override
-    {
-        std::filesystem::current_path(old_);
-        std::filesystem::remove_all(dir_);
-    }
-    static std::string read(const std::string& name)
-    {
-        std::ifstream in(name, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::filesystem::path old_, dir_;
+    static std::string read(const std::string& name) { return testing_support::read_file(name); }
+    testing_support::ScratchDir dir_;
 };
-
-} // namespace
 
 TEST_F(CopyListing, CopyCarriesTheDatasetIdentificationAndEndsWithAFormFeed)
 {

@@ -150,22 +150,8 @@ TEST(ObservedInput, StopsAtTheStorageLimit)
     EXPECT_TRUE(shows(f, "End of Pattern: 1000 observed lines\n"));
 }
 
-TEST(ObservedInput, EndsWithOneBlankLineAfterTheFewLinesWarningOrWithout)
+TEST(ObservedInput, TwentyLinesEndWithoutTheWarningAndOneBlankLine)
 {
-    // Under 20 lines: the warning, two blank lines before it and one after.
-    FakeSession few(replies({"N", "Q", "100", "0"}) + closing());
-    pattern::OB(few.s);
-    const std::string warning_end =
-        "\n\n\n** Only 1 observed line in this pattern **\n\n"
-        "Many indexing programs will not accept patterns with less than 20 lines.\n"
-        "Consider using the EP command to extend this pattern to 20 lines by adding\n"
-        "higher orders (after first performing any necessary recalibrations, etc.)\n\n";
-    const std::string& f = few.screen();
-    ASSERT_GE(f.size(), warning_end.size());
-    EXPECT_EQ(f.substr(f.size() - warning_end.size()), warning_end);
-    EXPECT_EQ(few.s.ds.Nloaded, 1);
-
-    // Twenty lines: no warning, and the one blank line after the save.
     std::string script = replies({"N", "Q"});
     for (int i = 1; i <= 20; ++i)
         script += std::to_string(100 * i) + "\n";

@@ -1,6 +1,4 @@
-// ZE, QM, HL, AB and QC: the settings around the observed pattern.
-#include <cmath>
-
+// ZE and AB: the settings around the observed pattern.
 #include <gtest/gtest.h>
 
 #include "pattern/commands.hpp"
@@ -17,21 +15,6 @@ namespace {
 bool shows(const FakeSession& f, const std::string& text)
 {
     return f.screen().find(text) != std::string::npos;
-}
-
-// A monoclinic cell with b unique (a = 10, b = 12, c = 8 A, beta = 100 deg):
-// of the cross terms only Q(E) is non-zero.
-void monoclinic_cell(dataset::Dataset& ds)
-{
-    const double beta = 100.0 * 3.14159265358979323846 / 180.0;
-    const double a = 10.0, b = 12.0, c = 8.0;
-    ds.Ctype = 1;
-    ds.cell_valid = 1;
-    ds.DD = {0, a, b, c, 90.0, 100.0, 90.0};
-    const double as = 1.0 / (a * std::sin(beta));
-    const double cs = 1.0 / (c * std::sin(beta));
-    ds.QQ = {0, 1e4 * as * as, 1e4 / (b * b), 1e4 * cs * cs, 0.0,
-             2e4 * as * cs * -std::cos(beta), 0.0};
 }
 
 } // namespace
@@ -57,24 +40,6 @@ TEST(ZeroCorrection, IncorporationMovesTheZeroIntoTheAngles)
     EXPECT_TRUE(shows(f, "incorporated in the stored 2Theta values (leaving Z2Theta = 0)\n\n"
                          "Applying the transformation\n\nPress ENTER to continue "));
     EXPECT_TRUE(shows(f, "No zero correction applied\n"));
-}
-
-TEST(IndexLimits, AutomaticLimitsForAMonoclinicCellWithBUnique)
-{
-    FakeSession f(replies({"A"}));
-    dataset::Dataset& ds = f.s.ds;
-    monoclinic_cell(ds);
-    ds.Qmax = 2500.0;  // 1/dmin = 0.5 per A
-    pattern::HL(f.s);
-    // hmax = trunc(0.5 * 10), kmax = trunc(0.5 * 12), lmax = trunc(0.5 * 8);
-    // Q(E) alone: hmin = -hmax, kmin = 0, lmin = 0.
-    const dataset::IndexRow expected{0, -5, 5, 0, 6, 0, 4};
-    EXPECT_EQ(ds.GL, expected);
-    EXPECT_EQ(ds.Gflag, 1);
-    EXPECT_TRUE(shows(f, "Auto calculate hkl limits\n\nhmin   hmax   kmin   kmax   lmin   lmax\n"
-                         "  -5      5      0      6      0      4   \n"));
-    // A ends the questions.
-    EXPECT_FALSE(shows(f, "hmax:"));
 }
 
 TEST(Absences, FlagsAreStoredByTheirFullName)

@@ -64,7 +64,7 @@ TEST(Transformation, InverseRestoresEveryStoredAngleAndTheZeroExactly)
     EXPECT_EQ(f.s.pattern.tr_z, 0.02);
 }
 
-TEST(Transformation, LastTransformationIsShownAndAnEditedPatternIsComputedNotRestored)
+TEST(Transformation, AnEditedPatternIsComputedNotRestoredByTheInverse)
 {
     FakeSession f(replies({"1.01", "0.5", "", "0", ""}));
     f.s.con.output_code = 0;
@@ -73,18 +73,12 @@ TEST(Transformation, LastTransformationIsShownAndAnEditedPatternIsComputedNotRes
     ds.OT[1] = 10.0;
     ds.OT[2] = 20.0;
     pattern::TR(f.s);
-    EXPECT_NE(f.screen().find("Last transformation was identity (k = 1.0, Z = 0.0)\n"),
-              std::string::npos);
     EXPECT_DOUBLE_EQ(ds.OT[1], 10.1);
     EXPECT_DOUBLE_EQ(ds.Z2Th, 0.5);
 
     // The pattern changes before the inverse: it is computed from what is there.
     ds.OT[2] = 30.3;
-    f.clear_screen_text();
     pattern::TR(f.s);
-    EXPECT_NE(f.screen().find("Last transformation was:\n"
-                              "          New 2Theta =  1.010000  * 2Theta +  0.500000\n"),
-              std::string::npos);
     EXPECT_DOUBLE_EQ(ds.OT[1], 10.0);
     EXPECT_DOUBLE_EQ(ds.OT[2], 30.0);
     EXPECT_DOUBLE_EQ(ds.Z2Th, 0.0);
