@@ -94,7 +94,7 @@ bool write_example(control::Session& s, const Material& m, const std::string& di
         if (!dataset::two_theta_from_q(ds, ds.OQ[i], 0.0, ds.OT[i]))
             return false;
     }
-    dataset::TextFile f;
+    console::TextFile f;
     std::string path = dir + m.name + ".CDT";
     if (!dataset::open_write(s.con, f, path, 'O'))
         return false;

@@ -8,7 +8,7 @@
 #include "console/format.hpp"
 #include "console/utilities.hpp"
 #include "control/session.hpp"
-#include "dataset/textfile.hpp"
+#include "console/textfile.hpp"
 
 namespace cell {
 
@@ -144,7 +144,7 @@ void show_cell(control::Session& s, console::Sink& out, bool copy_form)
     if (copy_form) {
         out.endl();
         out.line("\f");
-        if (auto* file = dynamic_cast<dataset::TextFile*>(&out))
+        if (auto* file = dynamic_cast<console::TextFile*>(&out))
             file->flush();
     }
 }

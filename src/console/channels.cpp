@@ -6,7 +6,7 @@
 #include "console/console.hpp"
 #include "console/utilities.hpp"
 #include "control/session.hpp"
-#include "dataset/file_utils.hpp"
+#include "console/file_open.hpp"
 
 namespace console {
 
@@ -82,7 +82,7 @@ void open_copy(control::Session& s, std::string_view name)
     if (ch.copy.is_open() && !same_name(name, ch.copy_name))
         close_copy(s);
     if (!ch.copy.is_open())
-        dataset::open_write(s.con, ch.copy, squeeze_upper(name) + ".LXO", 'A');
+        open_write(s.con, ch.copy, squeeze_upper(name) + ".LXO", 'A');
     ch.copy_name = std::string(name);
 }
 
@@ -126,7 +126,7 @@ void report_end(control::Session& s)
 bool open_log_file(control::Session& s, std::string_view name)
 {
     if (!s.out.log.is_open())
-        dataset::open_write(s.con, s.out.log, squeeze_upper(name) + ".LOG", 'A');
+        open_write(s.con, s.out.log, squeeze_upper(name) + ".LOG", 'A');
     return s.out.log.is_open();
 }
 
@@ -135,12 +135,12 @@ void open_map_files(control::Session& s, std::string_view name)
     Channels& ch = s.out;
     std::string base = squeeze_upper(name);
     if (!ch.map_cmg.is_open())
-        dataset::open_new(s.con, ch.map_cmg, base + ".CMG");
+        open_new(s.con, ch.map_cmg, base + ".CMG");
     open_log_file(s, name);
     if (!ch.map_cmm.is_open())
-        dataset::open_new(s.con, ch.map_cmm, base + ".CMM");
+        open_new(s.con, ch.map_cmm, base + ".CMM");
     if (!ch.map_sum.is_open())
-        dataset::open_write(s.con, ch.map_sum, base + ".SUM", 'A');
+        open_write(s.con, ch.map_sum, base + ".SUM", 'A');
 }
 
 void close_all(Channels& ch)

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "dataset/textfile.hpp"
+#include "console/textfile.hpp"
 
 namespace control {
 struct Session;
@@ -18,14 +18,14 @@ class Console;
 struct Channels {
     int last_channel = 0;   // highest channel a report is written to
     int channel_step = 1;   // step between channels
-    dataset::TextFile copy;  // "<Dset>.LXO", opened on demand, appended to
+    TextFile copy;  // "<Dset>.LXO", opened on demand, appended to
     std::string copy_name;
     // The map search's files: ".CMG" and ".CMM" created anew, ".LOG" and
     // ".SUM" appended to.
-    dataset::TextFile map_cmg;
-    dataset::TextFile log;
-    dataset::TextFile map_cmm;
-    dataset::TextFile map_sum;
+    TextFile map_cmg;
+    TextFile log;
+    TextFile map_cmm;
+    TextFile map_sum;
 };
 
 // OF, PR, EF.

@@ -6,7 +6,7 @@
 #include "console/platform.hpp"
 #include "control/session.hpp"
 #include "dataset/file_utils.hpp"
-#include "dataset/textfile.hpp"
+#include "console/textfile.hpp"
 
 namespace control {
 
@@ -20,7 +20,7 @@ constexpr std::string_view program_key = "SET _P2Qid=";
 bool write_steering_file(Session& s, std::string_view dataset_name,
                          std::string_view program_code)
 {
-    dataset::TextFile f;
+    console::TextFile f;
     if (!dataset::open_write(s.con, f, steering_file, 'O'))
         return false;
     bool ok = dataset::wr_str(s.con, f, std::string(dataset_key) + std::string(dataset_name), 1);
@@ -30,7 +30,7 @@ bool write_steering_file(Session& s, std::string_view dataset_name,
 
 bool write_empty_file(Session& s, const std::string& path)
 {
-    dataset::TextFile f;
+    console::TextFile f;
     if (!dataset::open_write(s.con, f, path, 'O'))
         return false;
     return dataset::close_write(s.con, f);
@@ -40,7 +40,7 @@ bool write_direct_run_flag(Session& s) { return write_empty_file(s, direct_run_f
 
 bool read_steering_file(SteeringRequest& request)
 {
-    dataset::TextFile f;
+    console::TextFile f;
     if (f.open_read(steering_file) != 0)
         return false;
     bool have_dataset = false, have_program = false;

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "dataset/dataset.hpp"
-#include "dataset/textfile.hpp"
+#include "console/textfile.hpp"
 
 namespace control {
 struct Session;
@@ -25,16 +25,16 @@ bool current_form_stamp(std::string_view first_string);
 
 // Writes `ds` into `f` (open for writing) under `name`, sets its Datestamp;
 // the caller closes the file. True when every write succeeded.
-bool write_dataset(control::Session& s, Dataset& ds, TextFile& f, std::string_view name,
+bool write_dataset(control::Session& s, Dataset& ds, console::TextFile& f, std::string_view name,
                    LineSelection which);
 
 // Reads the dataset in `f` into `ds`, field by field, with the name check
 // and the recomputations that follow a load; closes the file. On failure
 // shows which field failed and returns false, `ds` then being partly filled:
 // callers read into a copy of the working record.
-bool read_dataset(control::Session& s, Dataset& ds, TextFile& f);
+bool read_dataset(control::Session& s, Dataset& ds, console::TextFile& f);
 
 // The Powder CIF content under the given block title.
-bool write_cif(control::Session& s, TextFile& f, std::string_view cif_title);
+bool write_cif(control::Session& s, console::TextFile& f, std::string_view cif_title);
 
 } // namespace dataset

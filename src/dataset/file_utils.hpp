@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "dataset/textfile.hpp"
+#include "console/file_open.hpp"
 
 namespace console {
 class Console;
@@ -33,26 +33,19 @@ std::string data_directory_text(const control::Session& s);
 bool is_plain_name(std::string_view name);
 bool check_plain_name(console::Console& con, std::string_view name);
 
-// ---- opening ----
-// Reports "** OpenInFile failed to open file ..." on failure.
-bool open_read(console::Console& con, TextFile& f, const std::string& path);
-// if_exists: 'O' overwrite (through a temporary file, see TextFile), 'A'
-// append, 'Q' ask (default_yes gives the default of the question).
-bool open_write(console::Console& con, TextFile& f, const std::string& path, char if_exists,
-                bool default_yes = false);
-// Creates a file anew, writing to it directly (files that stay open while
-// they grow, such as the map files).
-bool open_new(console::Console& con, TextFile& f, const std::string& path);
-// Ends a file opened by open_write; reports a failed commit as a write error.
-bool close_write(console::Console& con, TextFile& f);
+// ---- opening (the platform's text-file openers) ----
+using console::TextFile;
+using console::open_read;
+using console::open_write;
+using console::open_new;
+using console::close_write;
+using console::write_error_text;
+using console::write_error_code;
 
 // ---- writers with error reporting ----
 bool wr_dbl(console::Console& con, TextFile& f, double x, int w, int d, int line_ends);
 bool wr_int(console::Console& con, TextFile& f, long long i, int w, int line_ends);
 bool wr_str(console::Console& con, TextFile& f, std::string_view text, int line_ends);
-std::string write_error_text(int code);
-// The file-system error code reported for an errno value.
-int write_error_code(int err);
 
 // ---- comma-delimited field readers: 0 on success, else the error code ----
 int read_double(console::Console& con, TextFile& f, double& x);

@@ -9,7 +9,7 @@
 #include "console/utilities.hpp"
 #include "control/session.hpp"
 #include "dataset/file_utils.hpp"
-#include "dataset/textfile.hpp"
+#include "console/textfile.hpp"
 #include "indexing/names.hpp"
 
 namespace indexing {
@@ -36,7 +36,7 @@ void show_set(Console& con, int seq, BasisField bad, const BasisSetEntry& entry)
 }
 
 // Opens the list and reads its count; 0 when there is nothing to choose.
-int open_list(control::Session& s, dataset::TextFile& f, const std::string& path,
+int open_list(control::Session& s, console::TextFile& f, const std::string& path,
               const std::string& file)
 {
     Console& con = s.con;
@@ -88,7 +88,7 @@ const char* basis_field_name(BasisField f)
     }
 }
 
-BasisField read_basis_set(console::Console& con, dataset::TextFile& f, BasisSetEntry& entry)
+BasisField read_basis_set(console::Console& con, console::TextFile& f, BasisSetEntry& entry)
 {
     BasisField failed = BasisField::none;
     double* q[] = {&entry.qa, &entry.qb, &entry.qc, &entry.qf};
@@ -123,7 +123,7 @@ bool load_basis_set(control::Session& s, BasisSet& chosen)
     Console& con = s.con;
     const std::string file = console::squeeze_upper(s.ds.Dset) + ".LZB";
     const std::string path = dataset::data_file_path(s, s.ds.Dset, ".LZB");
-    dataset::TextFile f;
+    console::TextFile f;
     int count = open_list(s, f, path, file);
     if (count <= 0)
         return false;

@@ -12,7 +12,7 @@ class Console;
 namespace control {
 struct Session;
 }
-namespace dataset {
+namespace console {
 class TextFile;
 }
 
@@ -40,7 +40,7 @@ const char* basis_field_name(BasisField f);
 
 // Reads the basis set on the line at the file position and moves to the
 // next line; returns the first field that failed, or none.
-BasisField read_basis_set(console::Console& con, dataset::TextFile& f, BasisSetEntry& entry);
+BasisField read_basis_set(console::Console& con, console::TextFile& f, BasisSetEntry& entry);
 std::string basis_set_row(int seq, const BasisSetEntry& entry);
 inline constexpr const char* basis_set_header =
     "Seq     Q[A]      Q[B]      Q[C]      Q[F]   I20    M20    Nsol  LzonNo";

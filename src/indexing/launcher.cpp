@@ -283,7 +283,7 @@ void write_and_hand_over(control::Session& s, RunParameters& p, const std::strin
         con.line(is_family(p, "MC") && p.unit_intensities
                      ? "Unit intensities will be written (all set to 100)"
                      : "Intensities will be written rescaled to give max = 100% (99% if ITO or LZON)");
-    dataset::TextFile f;
+    console::TextFile f;
     bool written = false;
     if (dataset::open_write(con, f, run_file(s, name, "Q" + std::string(p.program->code)), 'O')) {
         bool ok = write_qdat(con, f, p, ds, title, sel);

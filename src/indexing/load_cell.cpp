@@ -12,7 +12,7 @@
 #include "control/session.hpp"
 #include "dataset/file_utils.hpp"
 #include "dataset/model.hpp"
-#include "dataset/textfile.hpp"
+#include "console/textfile.hpp"
 #include "files/commands.hpp"
 #include "indexing/commands.hpp"
 #include "indexing/names.hpp"
@@ -30,7 +30,7 @@ constexpr int page_size = 20;
 struct SummaryFile {
     std::string name;   // "ABC.SUM", as the messages show it
     std::string path;
-    dataset::TextFile file;
+    console::TextFile file;
 };
 
 void try_again_hint(Console& con)
@@ -40,7 +40,7 @@ void try_again_hint(Console& con)
 }
 
 // Skips to line `seq` (1-based); false when the file ends before it.
-bool skip_to(dataset::TextFile& f, int seq)
+bool skip_to(console::TextFile& f, int seq)
 {
     for (int i = 1; i < seq; ++i) {
         if (f.at_eof())

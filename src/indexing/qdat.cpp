@@ -139,7 +139,7 @@ std::string observed_line(const RunParameters& p, const dataset::Dataset& ds,
            console::int_text(intensity_value(p, ds, sel.line[k], imax), 3);
 }
 
-bool write_qdat(console::Console& con, dataset::TextFile& f, const RunParameters& p,
+bool write_qdat(console::Console& con, console::TextFile& f, const RunParameters& p,
                 const dataset::Dataset& ds, const std::string& title_line,
                 const LineSelection& sel)
 {

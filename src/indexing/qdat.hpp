@@ -13,7 +13,7 @@
 namespace console {
 class Console;
 }
-namespace dataset {
+namespace console {
 class TextFile;
 }
 
@@ -70,7 +70,7 @@ std::string observed_line(const RunParameters& p, const dataset::Dataset& ds,
                           const LineSelection& sel, int k, double imax);
 
 // Writes the whole file; false when a write failed (reported by the writers).
-bool write_qdat(console::Console& con, dataset::TextFile& f, const RunParameters& p,
+bool write_qdat(console::Console& con, console::TextFile& f, const RunParameters& p,
                 const dataset::Dataset& ds, const std::string& title_line,
                 const LineSelection& sel);
 

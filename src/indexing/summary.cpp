@@ -5,7 +5,7 @@
 #include "console/sink.hpp"
 #include "console/utilities.hpp"
 #include "dataset/file_utils.hpp"
-#include "dataset/textfile.hpp"
+#include "console/textfile.hpp"
 
 namespace indexing {
 
@@ -93,7 +93,7 @@ const char* field_group(SummaryField f)
     }
 }
 
-SummaryField read_summary_cell(console::Console& con, dataset::TextFile& f, SummaryCell& cell)
+SummaryField read_summary_cell(console::Console& con, console::TextFile& f, SummaryCell& cell)
 {
     SummaryField failed = SummaryField::none;
     std::string bravais;

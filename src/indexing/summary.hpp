@@ -9,7 +9,7 @@ namespace console {
 class Console;
 class Sink;
 }
-namespace dataset {
+namespace console {
 class TextFile;
 }
 
@@ -58,7 +58,7 @@ const char* field_group(SummaryField f);
 
 // Reads the LC fields of the line at the file position and moves to the
 // next line. Returns the first field that failed to read, or none.
-SummaryField read_summary_cell(console::Console& con, dataset::TextFile& f, SummaryCell& cell);
+SummaryField read_summary_cell(console::Console& con, console::TextFile& f, SummaryCell& cell);
 
 // The listing row of a cell: sequence number (width 4), a space, the fields.
 std::string summary_row(int seq, const SummaryCell& cell);

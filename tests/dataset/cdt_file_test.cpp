@@ -52,7 +52,7 @@ std::unique_ptr<dataset::Dataset> fresh() { return std::make_unique<dataset::Dat
 bool read_text(testing_support::FakeSession& fs, const std::string& text, dataset::Dataset& ds)
 {
     write_file("IN.CDT", text);
-    dataset::TextFile f;
+    console::TextFile f;
     EXPECT_EQ(f.open_read("IN.CDT"), 0);
     return dataset::read_dataset(fs.s, ds, f);
 }
@@ -67,7 +67,7 @@ std::string header(const std::string& flags, const std::string& rest)
 void save_for_reload(testing_support::FakeSession& fs)
 {
     fs.s.files.auto_reload = true;  // keeps the stamp and writes the working name
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_TRUE(dataset::open_write(fs.con, f, "_RELOAD.CDT", 'O'));
     ASSERT_TRUE(dataset::write_dataset(fs.s, fs.s.ds, f, "_RELOAD", dataset::LineSelection::all));
     ASSERT_TRUE(dataset::close_write(fs.con, f));
@@ -113,7 +113,7 @@ TEST(WriteDataset, StampSeparationAndMeasuredIntensities)
     ds.OQ[3] = 3000;
     ds.OI[3] = 17.25;
     ds.included[2] = false;
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_TRUE(dataset::open_write(fs.con, f, "SEP.CDT", 'O'));
     ASSERT_TRUE(dataset::write_dataset(fs.s, ds, f, "SEP", dataset::LineSelection::included));
     ASSERT_TRUE(dataset::close_write(fs.con, f));
@@ -158,7 +158,7 @@ TEST(ReadDataset, RoundTripOfEveryField)
         ds.CQ[i] = 100.0 * i + 0.0000000000001 * i;
         ds.CH[i] = -i; ds.CK[i] = 2 * i; ds.CL[i] = 10 * i;
     }
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_TRUE(dataset::open_write(fs.con, f, "RT.CDT", 'O'));
     ASSERT_TRUE(dataset::write_dataset(fs.s, ds, f, "RT", dataset::LineSelection::all));
     ASSERT_TRUE(dataset::close_write(fs.con, f));
@@ -225,7 +225,7 @@ TEST(WriteDataset, DoubleQuotesCannotBreakTheFile)
     EXPECT_NE(read_file("_RELOAD.CDT").find("\r\n\"say 'hi'\"\r\n"), std::string::npos);
 
     auto back = fresh();
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_TRUE(dataset::open_read(fs.con, f, "_RELOAD.CDT"));
     ASSERT_TRUE(dataset::read_dataset(fs.s, *back, f)) << fs.screen();
     EXPECT_EQ(back->Dset, "A'B");
@@ -454,7 +454,7 @@ TEST(WriteCif, Content)
     dataset::Dataset& ds = fs.s.ds;
     fill_small(ds);
     ds.DD[5] = 118.43;
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_TRUE(dataset::open_write(fs.con, f, "SI.CIF", 'O'));
     ASSERT_TRUE(dataset::write_cif(fs.s, f, "SI (01Jan26 at 10:00:00) = Small test"));
     ASSERT_TRUE(dataset::close_write(fs.con, f));

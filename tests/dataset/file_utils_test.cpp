@@ -27,7 +27,7 @@ void expect_case(const ReaderCase& c, Read read)
     ScratchDir dir;
     write_file("f.txt", c.input);
     testing_support::FakeSession fs;
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_EQ(f.open_read("f.txt"), 0);
     int code = read(fs.con, f);
     EXPECT_EQ(code, c.code) << "input \"" << c.input << "\"";
@@ -50,7 +50,7 @@ TEST(ReadDouble, AcceptsTheNumberForms)
         ScratchDir dir;
         write_file("f.txt", c.input);
         testing_support::FakeSession fs;
-        dataset::TextFile f;
+        console::TextFile f;
         ASSERT_EQ(f.open_read("f.txt"), 0);
         double x = -99;
         EXPECT_EQ(dataset::read_double(fs.con, f, x), 0) << c.input << fs.screen();
@@ -85,7 +85,7 @@ TEST(ReadDouble, ReportsEveryMalformedNumber)
         {"1E999,", 1000, "** CDTrdDouble: value read \"1E999\" failed conversion to double **"},
     };
     for (const ReaderCase& c : cases)
-        expect_case(c, [](console::Console& con, dataset::TextFile& f) {
+        expect_case(c, [](console::Console& con, console::TextFile& f) {
             double x = 0;
             return dataset::read_double(con, f, x);
         });
@@ -94,7 +94,7 @@ TEST(ReadDouble, ReportsEveryMalformedNumber)
 TEST(ReadDouble, FileNotOpen)
 {
     testing_support::FakeSession fs;
-    dataset::TextFile f;
+    console::TextFile f;
     double x = 0;
     EXPECT_EQ(dataset::read_double(fs.con, f, x), 1104);
     EXPECT_EQ(fs.screen(), "** CDTseek found that input file wasn't open **\n");
@@ -105,7 +105,7 @@ TEST(ReadDouble, ReadErrorOfADirectory)
     ScratchDir dir;
     std::filesystem::create_directory("sub");
     testing_support::FakeSession fs;
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_EQ(f.open_read("sub"), 0);  // opening a directory succeeds, reading fails
     double x = 0;
     EXPECT_EQ(dataset::read_double(fs.con, f, x), 1000 + EISDIR);
@@ -117,7 +117,7 @@ TEST(ReadDouble, FieldsFollowOneAnother)
     ScratchDir dir;
     write_file("f.txt", "  1.25,  -3,\r\n 4.5E1\n");
     testing_support::FakeSession fs;
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_EQ(f.open_read("f.txt"), 0);
     double a = 0, b = 0, c = 0;
     EXPECT_EQ(dataset::read_double(fs.con, f, a), 0);
@@ -136,7 +136,7 @@ TEST(ReadInteger, AcceptsAndReports)
         ScratchDir dir;
         write_file("f.txt", input);
         testing_support::FakeSession fs;
-        dataset::TextFile f;
+        console::TextFile f;
         ASSERT_EQ(f.open_read("f.txt"), 0);
         int i = -99;
         EXPECT_EQ(dataset::read_integer(fs.con, f, i), 0) << input;
@@ -153,7 +153,7 @@ TEST(ReadInteger, AcceptsAndReports)
         {"99999999999,", 1000, "** CDTrdInt: value read \"99999999999\" failed conversion to integer **"},
     };
     for (const ReaderCase& c : cases)
-        expect_case(c, [](console::Console& con, dataset::TextFile& f) {
+        expect_case(c, [](console::Console& con, console::TextFile& f) {
             int i = 0;
             return dataset::read_integer(con, f, i);
         });
@@ -165,7 +165,7 @@ TEST(ReadQuoted, StringsAndTheirFaults)
         ScratchDir dir;
         write_file("f.txt", "\r\n\"Title, with comma\"  ,\"\"\r\n\"last\"");
         testing_support::FakeSession fs;
-        dataset::TextFile f;
+        console::TextFile f;
         ASSERT_EQ(f.open_read("f.txt"), 0);
         std::string a, b, c;
         EXPECT_EQ(dataset::read_quoted(fs.con, f, a), 0);
@@ -185,7 +185,7 @@ TEST(ReadQuoted, StringsAndTheirFaults)
         {"\"abc\" x", 120, "** CDTrdStr encountered \"x\" (ASCII 120) instead of trailing comma or nl **"},
     };
     for (const ReaderCase& c : cases)
-        expect_case(c, [](console::Console& con, dataset::TextFile& f) {
+        expect_case(c, [](console::Console& con, console::TextFile& f) {
             std::string s;
             return dataset::read_quoted(con, f, s);
         });
@@ -193,7 +193,7 @@ TEST(ReadQuoted, StringsAndTheirFaults)
     ScratchDir dir;
     write_file("f.txt", "\"abc\"x");
     testing_support::FakeSession fs;
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_EQ(f.open_read("f.txt"), 0);
     std::string s;
     EXPECT_EQ(dataset::read_quoted(fs.con, f, s), 'x');
@@ -205,7 +205,7 @@ TEST(FixedWidth, FieldsBlanksAndLineEnds)
     ScratchDir dir;
     write_file("f.txt", "12    1.5  2,25 -7\tX\r\nab\n");
     testing_support::FakeSession fs;
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_EQ(f.open_read("f.txt"), 0);
     int i = 0;
     double x = 0, y = 0;
@@ -232,7 +232,7 @@ TEST(FixedWidth, ConversionFailures)
     ScratchDir dir;
     write_file("f.txt", "1x  2.5.  1,5\n");
     testing_support::FakeSession fs;
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_EQ(f.open_read("f.txt"), 0);
     int i = 5;
     double x = 5, y = 5;
@@ -246,7 +246,7 @@ TEST(FixedWidth, ConversionFailures)
               "** FrdDbl: value read \"2.5.\" failed conversion to double **\n"
               "** FrdDbl: value read \"  1,\" failed conversion to double **\n");
     fs.clear_screen_text();
-    dataset::TextFile closed;
+    console::TextFile closed;
     EXPECT_EQ(dataset::frd_char(fs.con, closed), ' ');
     EXPECT_EQ(fs.screen(), "** FrdChar found that input file wasn't open **\n");
 }
@@ -255,7 +255,7 @@ TEST(Writers, ExactTextAndLineEnds)
 {
     ScratchDir dir;
     testing_support::FakeSession fs;
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_TRUE(dataset::open_write(fs.con, f, "out.txt", 'O'));
     EXPECT_TRUE(dataset::wr_dbl(fs.con, f, 1.5406, 10, 8, 0));
     EXPECT_TRUE(dataset::wr_str(fs.con, f, ",", 0));
@@ -269,7 +269,7 @@ TEST(Writers, ExactTextAndLineEnds)
 TEST(Writers, FailedWritesAreReportedAndWritingGoesOn)
 {
     testing_support::FakeSession fs;
-    dataset::TextFile f;
+    console::TextFile f;
     ASSERT_EQ(f.open_append("/dev/full"), 0);
     // The buffer takes a few writes; the one that reaches the device fails.
     std::string big(10000, 'x');
@@ -282,7 +282,7 @@ TEST(Writers, FailedWritesAreReportedAndWritingGoesOn)
     f.close();
 
     fs.clear_screen_text();
-    dataset::TextFile closed;
+    console::TextFile closed;
     EXPECT_FALSE(dataset::wr_int(fs.con, closed, 7, 3, 0));
     EXPECT_EQ(fs.screen(), "** Wr_int to \"\" failed with errorcode 103\n"
                            " trying to write \"  7\"\n"
@@ -296,7 +296,7 @@ TEST(OpenWrite, CodesQuestionAndFailures)
     {
         // Q with the answer N appends.
         testing_support::FakeSession fs("n\n");
-        dataset::TextFile f;
+        console::TextFile f;
         ASSERT_TRUE(dataset::open_write(fs.con, f, "old.txt", 'Q'));
         f.line("more");
         EXPECT_TRUE(dataset::close_write(fs.con, f));
@@ -306,7 +306,7 @@ TEST(OpenWrite, CodesQuestionAndFailures)
     {
         // Q with ENTER and a default of Y overwrites.
         testing_support::FakeSession fs("\n");
-        dataset::TextFile f;
+        console::TextFile f;
         ASSERT_TRUE(dataset::open_write(fs.con, f, "old.txt", 'Q', true));
         f.line("new");
         EXPECT_TRUE(dataset::close_write(fs.con, f));
@@ -315,13 +315,13 @@ TEST(OpenWrite, CodesQuestionAndFailures)
     }
     {
         testing_support::FakeSession fs;
-        dataset::TextFile f;
+        console::TextFile f;
         EXPECT_FALSE(dataset::open_write(fs.con, f, "old.txt", 'X'));
         EXPECT_EQ(fs.screen(), "\n** Invalid IfExists code <X> in OpenWrFile **\n");
     }
     {
         testing_support::FakeSession fs;
-        dataset::TextFile f;
+        console::TextFile f;
         EXPECT_FALSE(dataset::open_write(fs.con, f, "nodir/new.txt", 'O'));
         EXPECT_EQ(fs.screen(), "** OpenWrFile failed to open file \"nodir/new.txt\" with errorcode 2 **\n"
                                "** Unexpected wrcode **\n");
@@ -337,7 +337,7 @@ TEST(OpenWrite, AnUnfinishedReplacementLeavesTheOldFile)
     write_file("keep.txt", "precious\r\n");
     {
         testing_support::FakeSession fs;
-        dataset::TextFile f;
+        console::TextFile f;
         ASSERT_TRUE(dataset::open_write(fs.con, f, "keep.txt", 'O'));
         f.line("half written");
         f.close();  // abandoned without commit

@@ -185,7 +185,7 @@ TEST_F(QdatTest, WholeLoshfzrfFile)
     p.fmineq = 0.5;
     indexing::LineSelection sel;
     indexing::select_lines(p, f.s.ds, sel);
-    dataset::TextFile file;
+    console::TextFile file;
     ASSERT_TRUE(dataset::open_write(f.con, file, "T.QLS", 'O'));
     ASSERT_TRUE(indexing::write_qdat(f.con, file, p, f.s.ds, "T = a title", sel));
     ASSERT_TRUE(dataset::close_write(f.con, file));

@@ -2,7 +2,7 @@
 // reader LC uses on good and bad lines.
 #include <gtest/gtest.h>
 
-#include "dataset/textfile.hpp"
+#include "console/textfile.hpp"
 #include "indexing/summary.hpp"
 #include "support.hpp"
 #include "support/fake_console.hpp"
@@ -95,7 +95,7 @@ TEST(SummaryReader, BadFieldsAreNamedAndTheNextLineStillReads)
     write_file("B.SUM", "xx" + good.substr(2) + "\r\n" + bad_volume + "\r\n" + bad_angle +
                             "\r\n" + good.substr(0, 30) + "\r\n" + good + "\r\n");
     testing_support::FakeSession f;
-    dataset::TextFile file;
+    console::TextFile file;
     ASSERT_EQ(file.open_read("B.SUM"), 0);
     indexing::SummaryCell cell;
     EXPECT_EQ(indexing::read_summary_cell(f.con, file, cell), indexing::SummaryField::i20);

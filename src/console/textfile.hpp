@@ -8,7 +8,7 @@
 
 #include "console/sink.hpp"
 
-namespace dataset {
+namespace console {
 
 class TextFile : public console::Sink {
 public:
@@ -63,4 +63,4 @@ private:
     void write_failed(int code);
 };
 
-} // namespace dataset
+} // namespace console

@@ -1,5 +1,5 @@
 // Text files with CR LF line ends and write-error capture.
-#include "dataset/textfile.hpp"
+#include "console/textfile.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,7 +7,7 @@
 
 #include "console/platform.hpp"
 
-namespace dataset {
+namespace console {
 
 TextFile::~TextFile() { close(); }
 
@@ -143,4 +143,4 @@ int TextFile::peek()
 
 bool TextFile::at_eof() { return peek() == EOF; }
 
-} // namespace dataset
+} // namespace console
