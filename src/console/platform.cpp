@@ -9,6 +9,7 @@
 #include <spawn.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -186,6 +187,14 @@ bool remove_file(const std::string& path)
     if (!file_exists(path))
         return false;
     return ::unlink(resolve_path(path).c_str()) == 0;
+}
+
+std::string system_name()
+{
+    struct utsname u {};
+    if (::uname(&u) != 0)
+        return "POSIX";
+    return std::string(u.sysname) + " " + u.release + " (" + u.machine + ")";
 }
 
 std::string current_directory()

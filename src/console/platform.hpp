@@ -16,6 +16,8 @@ bool file_exists(const std::string& path);       // a regular file (after resolv
 bool directory_exists(const std::string& path);
 bool remove_file(const std::string& path);        // true when a file was removed
 std::string current_directory();
+// The running system as "<sysname> <release> (<machine>)", from uname.
+std::string system_name();
 bool change_directory(const std::string& path);
 
 // Names of the regular files in `dir` ("" = current directory) whose name

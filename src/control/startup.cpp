@@ -28,13 +28,16 @@ void set_version_record(Session& s)
 void set_os_family(Session& s)
 {
     std::string os = console::environment("OS");
-    if (os.empty())
-        s.version.os_family = "9x";
-    else if (os == "Windows_NT")
+    // With OS unset (every POSIX system) the NT family's behaviour applies:
+    // its pauses and screen clears; the version line names the system.
+    if (os.empty()) {
+        s.version.os_family = "posix";
+        s.version.system = console::system_name();
+    } else if (os == "Windows_NT")
         s.version.os_family = "NT";
     else
         s.version.os_family = console::left_part(os, 2);
-    s.con.nt_family = s.version.os_family == "NT";
+    s.con.nt_family = s.version.os_family == "NT" || s.version.os_family == "posix";
     s.maps.new_Pr_formula = true;
 }
 
@@ -60,8 +63,13 @@ std::string version_line(const Session& s, bool ve_form)
         text += console::blanks(lead);
     }
     text += "v" + v.version + " (" + v.build_label + "), " + v.build_date + " ";
-    text += ve_form ? "32-bit beta (Build Timestamp " + v.build_time + ")" : "(32-bit beta)";
+    const std::string bits = sizeof(void*) == 8 ? "64-bit" : "32-bit beta";
+    text += ve_form ? bits + " (Build Timestamp " + v.build_time + ")" : "(" + bits + ")";
     text += "\n";
+    if (v.os_family == "posix") {
+        text += console::blanks(ve_form ? 4 : 13) + "running under " + v.system + "\n";
+        return text;
+    }
     if (ve_form)
         text += "    ";
     else if (v.os_family == "NT")

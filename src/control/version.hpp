@@ -16,7 +16,8 @@ struct VersionRecord {
     std::string header_version = "1.00.00";  // the copy used in report headers
     std::string start_date;
     std::string start_time;
-    std::string os_family = "9x";      // "NT", "9x" or the first two characters of OS
+    std::string os_family = "posix";   // "posix" (OS unset), "NT", "9x" or the first two characters of OS
+    std::string system;                // the POSIX system, named from uname
 };
 
 } // namespace control

@@ -93,7 +93,7 @@ TEST_F(Driver, TheWholeRoadOfAnIndexingRun)
     fs::copy_file(fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "CORUNDUM.CDT", work / "CORUNDUM.CDT");
     std::string dataset = read_file((work / "CORUNDUM.CDT").string());
     in_work("run1.in", "lo\ncorundum\nin\nit\n\n\n\n\n\n\n");
-    in_work("run2.in", "\nlc\n\n\n1\n\nn\nca\n\n\n\nf\n\n\nqu\n");
+    in_work("run2.in", "\nlc\n\n\n1\n\nn\nca\n\n\n\nf\n\n\n\nqu\n");
     ASSERT_EQ(run_driver(), 0) << screen;
     EXPECT_EQ(read_file((work / "ito12.args").string()), "CORUNDUM.QIT\n");
     EXPECT_TRUE(shown("latticor-run: running ito12 on CORUNDUM.QIT\n")) << screen;

@@ -12,7 +12,8 @@
 #   <name>.check   a shell script run in the directory afterwards, with the
 #                  program's path in $LATTICOR; must exit 0
 #
-# Dates ("08Dec26") and times ("12:34:56") vary and are masked on both sides.
+# Dates ("08Dec26") and times ("12:34:56") vary and are masked on both sides,
+# and so does the system the version line names ("running under <SYSTEM>").
 # A .out whose first line is "[after start-up]" is compared with the screen
 # after the start-up banner, defaults and limits (which the control_*
 # transcripts check in full).
@@ -39,9 +40,14 @@ after_start_up() {
          skip { skip = 0; done = 1; next }' "$1"
 }
 
+system="$(uname -s) $(uname -r) ($(uname -m))"
 mask() {
     sed -E -e 's/[0-9]{2}(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)[0-9]{2}/<DATE>/g' \
-           -e 's/[0-9]{2}:[0-9]{2}:[0-9]{2}/<TIME>/g' "$1"
+           -e 's/[0-9]{2}:[0-9]{2}:[0-9]{2}/<TIME>/g' "$1" |
+        awk -v sys="running under $system" '{
+            i = index($0, sys)
+            if (i > 0) $0 = substr($0, 1, i - 1) "running under <SYSTEM>" substr($0, i + length(sys))
+            print }'
 }
 
 args=""
