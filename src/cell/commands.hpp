@@ -18,6 +18,10 @@ void expand_direct_cell(control::Session& s);
 
 // Automatic index limits from the cell and Qmax (all 0 without a valid cell).
 void automatic_limits(const dataset::Dataset& ds, dataset::IndexRow& limits);
+// The same from the direct sides (rows 1..3), the cross constants (rows 4..6)
+// and a Qmax, for any cell.
+void automatic_limits(const dataset::CellRow& direct, const dataset::CellRow& q, double qmax,
+                      dataset::IndexRow& limits);
 // Sort of the calculated pattern by Q, and removal of symmetry duplicates.
 void sort_calculated(dataset::Dataset& ds);
 void remove_symmetry_duplicates(dataset::Dataset& ds);

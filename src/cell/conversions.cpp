@@ -49,7 +49,8 @@ void set_angles(dataset::CellRow& cell, dataset::CellRow& sines_cosines, const d
 }
 
 // Delaunay constants: scalar products of a, b, c and d = -(a+b+c).
-void delaunay_from_direct(dataset::Dataset& ds)
+template <typename Cell>
+void delaunay_from_direct(Cell& ds)
 {
     const double a = ds.DD[1], b = ds.DD[2], c = ds.DD[3];
     const double p = b * c * ds.DSC[4];
@@ -156,6 +157,57 @@ void log_lines(control::Session& s, const std::string& first, const std::string&
     s.out.log.flush();
 }
 
+// The powder-constants conversion, for the working cell and for the merit
+// maps' private trial cells alike.
+template <typename Cell>
+bool powder_to_cell(Cell& ds, const dataset::CellRow& q)
+{
+    const double as = std::sqrt(q[1] / 10000.0);
+    const double bs = std::sqrt(q[2] / 10000.0);
+    const double cs = std::sqrt(q[3] / 10000.0);
+    // A negative diagonal constant makes the product NaN.
+    const double product = as * bs * cs;
+    if (!(product > 0.0) || !std::isfinite(product))
+        return false;
+
+    const double cos_alpha_star = q[4] / (2.0 * bs * cs * 10000.0);
+    const double cos_beta_star = q[5] / (2.0 * cs * as * 10000.0);
+    const double cos_gamma_star = q[6] / (2.0 * as * bs * 10000.0);
+    // A cosine of exactly 1 means zero volume: refused with the rest.
+    if (!(std::fabs(cos_alpha_star) < 1.0) || !(std::fabs(cos_beta_star) < 1.0) ||
+        !(std::fabs(cos_gamma_star) < 1.0))
+        return false;
+    // Three acceptable angles can still fail to close a cell.
+    const double r = 1.0 - cos_alpha_star * cos_alpha_star - cos_beta_star * cos_beta_star -
+                     cos_gamma_star * cos_gamma_star +
+                     2.0 * cos_alpha_star * cos_beta_star * cos_gamma_star;
+    if (!(r >= flat_cell))
+        return false;
+
+    ds.RR[1] = as;
+    ds.RR[2] = bs;
+    ds.RR[3] = cs;
+    const double rcos[3] = {cos_alpha_star, cos_beta_star, cos_gamma_star};
+    set_angles(ds.RR, ds.RSC, rcos);
+    ds.Q2A[1] = 20000.0 * ds.RR[2] * ds.RR[3];
+    ds.Q2A[2] = 20000.0 * ds.RR[3] * ds.RR[1];
+    ds.Q2A[3] = 20000.0 * ds.RR[1] * ds.RR[2];
+
+    ds.Vstar = 1e-6 * std::sqrt(q[1] * q[2] * q[3] * r);
+    ds.V = 1.0 / ds.Vstar;
+
+    ds.DD[1] = bs * cs * ds.V * ds.RSC[1];
+    ds.DD[2] = cs * as * ds.V * ds.RSC[2];
+    ds.DD[3] = as * bs * ds.V * ds.RSC[3];
+    const double sa = ds.RSC[1], sb = ds.RSC[2], sg = ds.RSC[3];
+    const double dcos[3] = {(rcos[1] * rcos[2] - rcos[0]) / (sb * sg),
+                            (rcos[2] * rcos[0] - rcos[1]) / (sg * sa),
+                            (rcos[0] * rcos[1] - rcos[2]) / (sa * sb)};
+    set_angles(ds.DD, ds.DSC, dcos);
+    delaunay_from_direct(ds);
+    return true;
+}
+
 } // namespace
 
 void cell_volume(dataset::Dataset& ds)
@@ -198,48 +250,12 @@ bool cell_from_direct(dataset::Dataset& ds)
 
 bool cell_from_powder_constants(dataset::Dataset& ds, const dataset::CellRow& q)
 {
-    const double as = std::sqrt(q[1] / 10000.0);
-    const double bs = std::sqrt(q[2] / 10000.0);
-    const double cs = std::sqrt(q[3] / 10000.0);
-    // A negative diagonal constant makes the product NaN.
-    const double product = as * bs * cs;
-    if (!(product > 0.0) || !std::isfinite(product))
-        return false;
+    return powder_to_cell(ds, q);
+}
 
-    const double cos_alpha_star = q[4] / (2.0 * bs * cs * 10000.0);
-    const double cos_beta_star = q[5] / (2.0 * cs * as * 10000.0);
-    const double cos_gamma_star = q[6] / (2.0 * as * bs * 10000.0);
-    // A cosine of exactly 1 means zero volume: refused with the rest.
-    if (!(std::fabs(cos_alpha_star) < 1.0) || !(std::fabs(cos_beta_star) < 1.0) ||
-        !(std::fabs(cos_gamma_star) < 1.0))
-        return false;
-    // Three acceptable angles can still fail to close a cell.
-    const double r = 1.0 - cos_alpha_star * cos_alpha_star - cos_beta_star * cos_beta_star -
-                     cos_gamma_star * cos_gamma_star +
-                     2.0 * cos_alpha_star * cos_beta_star * cos_gamma_star;
-    if (!(r >= flat_cell))
-        return false;
-
-    ds.RR[1] = as;
-    ds.RR[2] = bs;
-    ds.RR[3] = cs;
-    const double rcos[3] = {cos_alpha_star, cos_beta_star, cos_gamma_star};
-    set_angles(ds.RR, ds.RSC, rcos);
-    compute_q2a(ds);
-
-    ds.Vstar = 1e-6 * std::sqrt(q[1] * q[2] * q[3] * r);
-    ds.V = 1.0 / ds.Vstar;
-
-    ds.DD[1] = bs * cs * ds.V * ds.RSC[1];
-    ds.DD[2] = cs * as * ds.V * ds.RSC[2];
-    ds.DD[3] = as * bs * ds.V * ds.RSC[3];
-    const double sa = ds.RSC[1], sb = ds.RSC[2], sg = ds.RSC[3];
-    const double dcos[3] = {(rcos[1] * rcos[2] - rcos[0]) / (sb * sg),
-                            (rcos[2] * rcos[0] - rcos[1]) / (sg * sa),
-                            (rcos[0] * rcos[1] - rcos[2]) / (sa * sb)};
-    set_angles(ds.DD, ds.DSC, dcos);
-    delaunay_from_direct(ds);
-    return true;
+bool cell_from_powder_constants(DerivedCell& c, const dataset::CellRow& q)
+{
+    return powder_to_cell(c, q);
 }
 
 bool cell_from_delaunay(dataset::Dataset& ds)

@@ -30,20 +30,26 @@ void automatic_limits(const dataset::Dataset& ds, dataset::IndexRow& limits)
     limits.fill(0);
     if (ds.cell_valid == 0 || !(ds.Qmax > 0.0))
         return;
-    const double s = std::sqrt(ds.Qmax) / 100.0;  // 1/dmin in reciprocal Angstroms
-    const int hmax = truncated(s * ds.DD[1]);
-    const int kmax = truncated(s * ds.DD[2]);
-    const int lmax = truncated(s * ds.DD[3]);
+    automatic_limits(ds.DD, ds.QQ, ds.Qmax, limits);
+}
+
+void automatic_limits(const dataset::CellRow& direct, const dataset::CellRow& q, double qmax,
+                      dataset::IndexRow& limits)
+{
+    const double s = std::sqrt(qmax) / 100.0;  // 1/dmin in reciprocal Angstroms
+    const int hmax = truncated(s * direct[1]);
+    const int kmax = truncated(s * direct[2]);
+    const int lmax = truncated(s * direct[3]);
     int hmin = -hmax, kmin = -kmax;
     const int lmin = 0;
 
     // Which cross terms are present decides which half-spaces are needed.
     int code = 0;
-    if (std::fabs(ds.QQ[4]) > cross_zero)
+    if (std::fabs(q[4]) > cross_zero)
         code += 4;
-    if (std::fabs(ds.QQ[5]) > cross_zero)
+    if (std::fabs(q[5]) > cross_zero)
         code += 5;
-    if (std::fabs(ds.QQ[6]) > cross_zero)
+    if (std::fabs(q[6]) > cross_zero)
         code += 6;
     if (code == 0) {
         hmin = 0;

@@ -14,7 +14,7 @@
 #include "files/viewer_state.hpp"
 #include "indexing/settings.hpp"
 #include "pattern/settings.hpp"
-#include "rivi/map_switches.hpp"
+#include "rivi/map_state.hpp"
 
 namespace control {
 
@@ -38,7 +38,7 @@ struct Session {
     cell::CompareSettings compare;
     indexing::IndexingSettings indexing;
     files::ViewerState viewer;
-    rivi::MapSwitches maps;
+    rivi::MapState maps;
 };
 
 } // namespace control

@@ -38,7 +38,7 @@ void set_os_family(Session& s)
     else
         s.version.os_family = console::left_part(os, 2);
     s.con.nt_family = s.version.os_family == "NT" || s.version.os_family == "posix";
-    s.maps.new_Pr_formula = true;
+    s.maps.fom.new_Pr_formula = true;
 }
 
 void banner(Session& s)
@@ -126,7 +126,7 @@ void start_up(Session& s)
     if (console::file_exists("_RELOAD.CDT"))
         dataset::auto_reload(s);
 
-    s.maps.use_calcfm = false;
+    s.maps.fom.use_calcfm = false;
     s.maps.save_map_array = false;
 }
 

@@ -1,0 +1,114 @@
+// Line zones and the comparison behind the figures of merit M1, Pr and Ir.
+#include "rivi/fom.hpp"
+
+#include <cmath>
+
+namespace rivi {
+
+void compute_zones(LineZones& z, const double* qobs, int n)
+{
+    z.n = n;
+    if (n < 1)
+        return;
+    z.Qbound[1] = qobs[1] / 2.0;
+    for (int i = 2; i <= n; ++i)
+        z.Qbound[i] = (qobs[i - 1] + qobs[i]) / 2.0;
+    z.Qbound[n + 1] = qobs[n] + (qobs[n] - z.Qbound[n]) / 2.0;
+    for (int i = 1; i <= n; ++i)
+        z.Qhalfwidth[i] = (z.Qbound[i + 1] - z.Qbound[i]) / 2.0;
+}
+
+namespace {
+
+// Calculated entries strictly inside line i's zone, counted down from j-1
+// and up from j (never below entry 1 nor above ncalc).
+int entries_in_zone(const LineZones& z, int i, const double* qcalc, int ncalc, int j)
+{
+    int count = 0;
+    for (int k = j - 1; k >= 1 && qcalc[k] > z.Qbound[i]; --k)
+        ++count;
+    for (int k = j; k <= ncalc && qcalc[k] < z.Qbound[i + 1]; ++k)
+        ++count;
+    return count;
+}
+
+// The chance probability P of a line with discrepancy d and n entries in a
+// zone of half-width w.
+double chance_probability(int n, double d, double w, const CompareRules& r)
+{
+    double p = n == 0 ? 1.0 : n * d / w;
+    if (p == 0.0 || p > 1.0)
+        p = 1.0;
+    if (r.new_Pr_formula)
+        return p == 1.0 ? 1.0 : 1.0 - (1.0 - r.Pmin) * std::exp(-14.0 * p * p);
+    if (r.Pthresh < p && p < 1.0)
+        return p + 1.0 - (1.0 - r.Pthresh) * std::exp(-40.0 * (p - r.Pthresh));
+    if (p < r.Pmin)
+        return r.Pmin;
+    return p;
+}
+
+} // namespace
+
+double fm_compare(const double* qobs, const LineZones& z, const bool* use, const double* qcalc,
+                  int ncalc, const CompareRules& r, int& mNobscount, CompareTrace* trace)
+{
+    const bool probabilities = r.Mchar != 'M';
+    double S = 0.0;          // sum of discrepancies (M1)
+    double M1 = 0.0;
+    double ir_sum = 0.0;     // sum of (1 - P)
+    // The geometric mean of P is taken through logarithms: a plain product of
+    // a few hundred small probabilities would underflow to 0.
+    double log_G = 0.0;
+    int nP = 0;              // lines with P != 1 (new rule)
+    mNobscount = 0;
+    if (trace != nullptr)
+        trace->n = 0;
+
+    int j = 1;  // first calculated entry above the current line
+    for (int i = 1; i <= r.Nobsused; ++i) {
+        if (!use[i])
+            continue;
+        const double q = qobs[i];
+        while (j <= ncalc && qcalc[j] <= q)
+            ++j;
+        if (j > ncalc)
+            break;  // no calculated entry above: the walk ends
+        ++mNobscount;
+        const double d1 = q - qcalc[j - 1];
+        const double d2 = qcalc[j] - q;
+        const bool below = d1 < d2;  // a tie takes the entry above
+        const double d = below ? d1 : d2;
+        double P = 1.0;
+        if (!probabilities) {
+            S += d;
+            M1 = S == 0.0 ? 9.999999e37 : mNobscount * (qcalc[j] / (2.0 * j)) / S;
+        } else {
+            P = chance_probability(entries_in_zone(z, i, qcalc, ncalc, j), d, z.Qhalfwidth[i], r);
+            if (P != 1.0)
+                ++nP;
+            ir_sum += 1.0 - P;
+            log_G += std::log(P);
+        }
+        if (trace != nullptr)
+            trace->lines[++trace->n] = ComparedLine{i, below ? j - 1 : -j, d, P};
+    }
+
+    switch (r.Mchar) {
+    case 'I':
+        return mNobscount < 1 || ir_sum < 0.0 ? 0.0 : ir_sum;
+    case 'P': {
+        double G = 1.0;
+        if (mNobscount >= 1) {
+            const int n = r.new_Pr_formula ? nP : mNobscount;
+            G = n < 1 ? 1.0 : std::exp(log_G / n);
+        }
+        const double Pr = 0.5 / G;
+        return r.new_Pr_formula ? Pr / 3.0 : Pr;
+    }
+    default:
+        return mNobscount < 1 ? 0.0 : M1;
+    }
+}
+
+} // namespace rivi

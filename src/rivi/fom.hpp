@@ -1,0 +1,55 @@
+// Figures of merit of a trial cell against the observed lines: the line zones
+// and the comparison of a sorted calculated line list with the observed lines.
+#pragma once
+
+#include <array>
+
+#include "dataset/limits.hpp"
+
+namespace rivi {
+
+// Six powder constants Q(A)..Q(F) in QU., at 1..6 (0 unused).
+using Q6 = std::array<double, 7>;
+
+// The zone of observed line i is the open interval (Qbound[i], Qbound[i+1]):
+// half-way to each neighbour, and for the first line down to half its Q.
+struct LineZones {
+    int n = 0;
+    std::array<double, dataset::max_obs + 2> Qbound{};
+    std::array<double, dataset::max_obs + 1> Qhalfwidth{};
+};
+
+// Zones of the lines qobs[1..n].
+void compute_zones(LineZones& z, const double* qobs, int n);
+
+// What one comparison needs besides the two line lists.
+struct CompareRules {
+    int Nobsused = 0;            // lines 1..Nobsused take part when in use
+    double Pthresh = 0.25;       // old probability rule's threshold
+    double Pmin = 0.0001;        // lower bound of a line's chance probability
+    bool new_Pr_formula = true;
+    char Mchar = 'M';            // 'M' M1, 'P' Pr, 'I' Ir
+};
+
+// One compared line, for the per-line listing and the zero-level pass.
+struct ComparedLine {
+    int line = 0;        // observed line number
+    int nearest = 0;     // calculated entry, negated when it is the one above
+    double d = 0.0;      // discrepancy in QU.
+    double P = 1.0;      // chance probability (I and P modes)
+};
+
+// Optional record of every compared line (capacity one per observed line).
+struct CompareTrace {
+    int n = 0;
+    std::array<ComparedLine, dataset::max_obs + 1> lines{};
+};
+
+// The figure of merit of the sorted list qcalc[0..ncalc] (qcalc[0] = 0, the
+// origin) against the lines qobs[1..] in use (use[i]); mNobscount receives the
+// number of lines compared. A line above every calculated entry ends the walk.
+double fm_compare(const double* qobs, const LineZones& z, const bool* use, const double* qcalc,
+                  int ncalc, const CompareRules& rules, int& mNobscount,
+                  CompareTrace* trace = nullptr);
+
+} // namespace rivi

@@ -1,0 +1,34 @@
+// The trial evaluators: a trial cell given as six powder constants is
+// validated, its lines generated into the dataset's calculated pattern, and
+// compared with the observed lines in use.
+#pragma once
+
+#include "rivi/fom.hpp"
+
+namespace control {
+struct Session;
+}
+
+namespace rivi {
+
+// The map evaluator: the run-wide map state gives the section, the
+// zero-level suppression, the limits and the figure-of-merit mode. Tests
+// only the two reciprocal angles that the map section varies.
+double calcm(control::Session& s, const Q6& q);
+
+// The evaluator of the scans: the observed lines qobs[1..] (shifted by z2th
+// through their 2Theta tobs[1..] when z2th is not 0, in a private copy) and
+// the figure of merit `mchar` are given; the zones are recomputed when either
+// rezone flag is set. `tcor` is carried for the callers and not used. Tests
+// all three reciprocal angles.
+double calcfm(control::Session& s, const Q6& q, double z2th, double tcor, bool rezone1,
+              bool rezone2, const double* qobs, const double* tobs, char mchar);
+
+// The zero-level pass: with the constant of the axis outside the basal zone
+// `zone` ('A', 'B' or 'C') replaced by 1000000 QU., only the zone's own lines
+// fall below Qmax; each of lines 1..Nobsused is kept in use (the dataset's
+// included flags) only when none of them explains it within Qdiflim.
+// Returns the number of lines left in use.
+int mark_zero_level(control::Session& s, const Q6& basis, char zone);
+
+} // namespace rivi
