@@ -90,7 +90,7 @@ TEST_F(Driver, TheWholeRoadOfAnIndexingRun)
     // LO and IN hand over; the program indexes CORUNDUM.QIT; the restart
     // reloads the dataset under its name, LC loads the new cell and CA
     // finds every observed line on it.
-    fs::copy_file(fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "CORUNDUM.CDT", work / "CORUNDUM.CDT");
+    fs::copy_file(fs::path(LATTICOR_SOURCE_DIR) / "examples" / "CORUNDUM.CDT", work / "CORUNDUM.CDT");
     std::string dataset = read_file((work / "CORUNDUM.CDT").string());
     in_work("run1.in", "lo\ncorundum\nin\nit\n\n\n\n\n\n\n");
     in_work("run2.in", "\nlc\n\n\n1\n\nn\nca\n\n\n\nf\n\n\n\nqu\n");
