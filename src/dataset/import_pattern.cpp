@@ -134,8 +134,11 @@ bool ask_peak_file(control::Session& s, const std::string& prompt, std::string_v
             return false;
         }
         con.endl();
-        if (!check_plain_name(con, name))
+        if (!is_plain_name(name)) {
+            con.line("** \"" + name + "\" is not a file in the data directory: names cannot contain "
+                     "\"/\", \"\\\", \"..\" or double quotes **");
             continue;
+        }
         if (file_exists_in_data_dir(s, name, extension, path))
             return true;
         if (blank_before_missing)
