@@ -1,6 +1,7 @@
 // The free-format ASCII peak-list reader of IM: its questions on the file's
 // layout, the title and wavelength lines, and the peak loop.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -57,7 +58,7 @@ bool yes(console::Console& con, const std::string& prompt, char def, std::string
     return console::ask_code(con, prompt, "YN", std::string(1, def), message)[0] == 'Y';
 }
 
-// The extension: up to three characters that keep the name in the data directory.
+// The extension: up to three letters or digits.
 std::string ask_extension(console::Console& con)
 {
     for (;;) {
@@ -69,7 +70,9 @@ std::string ask_extension(console::Console& con)
             return "TXT";
         }
         con.endl();
-        if (ext.size() <= 3 && ext.find_first_of("./\\\"*?") == std::string::npos)
+        if (ext.size() <= 3 && std::all_of(ext.begin(), ext.end(), [](unsigned char c) {
+                return std::isalnum(c) != 0;
+            }))
             return ext;
         con.line("** An extension has 1 to 3 letters or digits **");
     }

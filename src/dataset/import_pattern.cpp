@@ -112,7 +112,9 @@ void import_failed(control::Session& s, const std::string& text)
 
 bool wavelength_from_text(std::string_view text, double& w)
 {
-    std::string t = console::squeeze(text);
+    const std::size_t first = text.find_first_not_of(" \t");
+    const std::size_t last = text.find_last_not_of(" \t");
+    const std::string_view t = first == std::string_view::npos ? "" : text.substr(first, last - first + 1);
     double v = 0.0;
     // Every 2Theta conversion needs a positive wavelength.
     if (!console::parse_real(t, v) || !(v > 0.0))

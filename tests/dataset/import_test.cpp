@@ -93,33 +93,20 @@ void expect_kept(const FakeSession& f)
     EXPECT_EQ(ds.W0, 0.7093);
 }
 
+// IM on the kept dataset ends with `message` and leaves it as it was.
+void expect_refused(const std::string& script, const std::string& message)
+{
+    FakeSession f(script);
+    three_kept_lines(f.s.ds);
+    dataset::IM(f.s);
+    EXPECT_TRUE(shows(f, message)) << f.screen();
+    expect_kept(f);
+}
+
 // The ASCII dialogue up to the layout: menu, pause, ready, extension, name.
 std::string ascii_start(const char* name) { return replies({"AS", "", "", "", name}); }
 
 } // namespace
-
-TEST(FreeFields, OnlyWhiteSpaceSeparatesNumbers)
-{
-    ScratchDir dir;
-    testing_support::write_file("f.txt", " 1.5\t-2e1\r\n\r\n  .25 3,4\n7");
-    dataset::TextFile f;
-    ASSERT_EQ(f.open_read("f.txt"), 0);
-    dataset::FreeFields in(f);
-    double x = 0;
-    using S = dataset::FreeFields::Status;
-    EXPECT_EQ(in.number(x), S::ok);
-    EXPECT_EQ(x, 1.5);
-    EXPECT_EQ(in.number(x), S::ok);
-    EXPECT_EQ(x, -20.0);
-    EXPECT_EQ(in.number(x), S::ok);
-    EXPECT_EQ(x, 0.25);
-    EXPECT_EQ(in.line(), 3);
-    EXPECT_EQ(in.number(x), S::bad);  // "3,4"
-    EXPECT_EQ(in.line(), 3);
-    EXPECT_EQ(in.number(x), S::ok);
-    EXPECT_EQ(x, 7.0);
-    EXPECT_EQ(in.number(x), S::end_of_file);
-}
 
 TEST(AsciiImport, SiliconWithTitleWavelengthAndIntensities)
 {
@@ -234,25 +221,10 @@ TEST(AsciiImport, FailuresLeaveTheWorkingDatasetAlone)
         testing_support::write_file("BAD.TXT", c.file);
         const bool title = std::string(c.layout) == "T";
         const bool intensity = std::string(c.layout) == "I";
-        FakeSession f(ascii_start("bad") + replies({title ? "y" : "n"}) + (title ? replies({"1"}) : "") +
-                      replies({"n", "", "", "", intensity ? "y" : "n", ""}));
-        three_kept_lines(f.s.ds);
-        dataset::IM(f.s);
-        EXPECT_TRUE(shows(f, c.message)) << f.screen();
-        expect_kept(f);
+        expect_refused(ascii_start("bad") + replies({title ? "y" : "n"}) + (title ? replies({"1"}) : "") +
+                           replies({"n", "", "", "", intensity ? "y" : "n", ""}),
+                       c.message);
     }
-}
-
-TEST(AsciiImport, PeakFileQuestionRefusesMissingFilesAndPaths)
-{
-    ScratchDir dir;
-    FakeSession f(replies({"AS", "", "", "", "missing", "../si", ""}));
-    three_kept_lines(f.s.ds);
-    dataset::IM(f.s);
-    EXPECT_TRUE(shows(f, "**  No file \"MISSING.TXT\" found in directory ./ **\n"));
-    EXPECT_TRUE(shows(f, "\"../SI\" is not a file in the data directory"));
-    EXPECT_TRUE(shows(f, "default = exit): ( Exit )\n"));
-    expect_kept(f);
 }
 
 TEST(ImportName, AskedAgainWhenEmptyTooLongOrAPath)
@@ -347,13 +319,8 @@ TEST(PowderXImport, FailuresLeaveTheWorkingDatasetAlone)
         {replies({"PX", "", "sipx", "y", "missing", "short"}),
          "** Error while reading title from line 9 of SHORT.CPI **\n"},
     };
-    for (const Case& c : cases) {
-        FakeSession f(c.script);
-        three_kept_lines(f.s.ds);
-        dataset::IM(f.s);
-        EXPECT_TRUE(shows(f, c.message)) << f.screen();
-        expect_kept(f);
-    }
+    for (const Case& c : cases)
+        expect_refused(c.script, c.message);
 }
 
 TEST(PowderXImport, MissingCpiFileIsAskedAgain)
