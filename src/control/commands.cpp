@@ -34,7 +34,7 @@ constexpr std::array<Command, 46> table{{
     {"PR", console::PR, Extra::blank_if_no_obs}, // printer toggle
     {"OF", console::OF, Extra::blank_if_no_obs}, // copy-file toggle
     {"LO", dataset::LO, Extra::none},        // load a dataset
-    {"IM", nullptr, Extra::none},            // import a peak list
+    {"IM", dataset::IM, Extra::none},        // import a peak list
     {"LC", indexing::LC, Extra::none},       // load a cell from a summary file
     {"SA", dataset::SA, Extra::none},        // save
     {"PS", dataset::PS, Extra::none},        // pattern separation

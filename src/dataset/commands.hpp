@@ -13,6 +13,7 @@ void LO(control::Session& s);   // load a dataset
 void SA(control::Session& s);   // save menu
 void PS(control::Session& s);   // pattern separation
 void CD(control::Session& s);   // change the dataset directory (also DR)
+void IM(control::Session& s);   // import a peak list
 
 // The shared save dialogue; `code` is "SA", "PS", "EP", "ED", "OB", or two
 // letters and a detail ("RS0.5", "SC...", "IM(PX)").
