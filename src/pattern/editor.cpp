@@ -58,13 +58,12 @@ bool pattern_full(console::Console& con, const dataset::Dataset& ds)
     return true;
 }
 
-// D, C and I: the line number asked after `lead` ("W" or "Before w"); nothing
-// when ENTER was given or the number is outside the pattern.
+// D, C and I: the line number ("Which line no.? " or "Before which line
+// no.? "); nothing when ENTER was given or the number is outside the pattern.
 std::optional<int> ask_existing_line(console::Console& con, const dataset::Dataset& ds,
                                      const char* lead)
 {
-    con.put(lead);
-    std::optional<int> n = editor::ask_optional_int(con, "hich line no.? ");
+    std::optional<int> n = editor::ask_optional_int(con, std::string(lead) + "hich line no.? ");
     con.endl();
     if (!n || below_first(con, ds, *n) || beyond_last(con, ds, *n))
         return std::nullopt;

@@ -1,6 +1,7 @@
 // The pattern editor's line operations, its optional replies, and the strip
 // of weak lines.
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "console/console.hpp"
@@ -101,9 +102,11 @@ void strip_weak_lines(control::Session& s)
         return;
     }
     const bool measured = ds.ikind == 1;
-    // Qualitative codes are whole numbers; measured values keep 3 decimals.
+    // Codes are whole numbers; a threshold between two codes keeps its
+    // decimals, or 2.5 would read as 3 and the lines of code 3 stay.
     auto shown = [&](double x) {
-        return measured ? console::real_text(x, 5, 3) : console::real_text(x, 1, 0);
+        return measured || x != std::floor(x) ? console::real_text(x, 5, 3)
+                                               : console::real_text(x, 1, 0);
     };
     double smallest = ds.OI[1], largest = ds.OI[1];
     for (int i = 2; i <= ds.Nobs; ++i) {
