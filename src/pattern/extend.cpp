@@ -136,7 +136,6 @@ bool angles_for_new_lines(control::Session& s, int added)
         return true;
     }
     con.line("Calculating 2Theta values from Qobs for the new lines");
-    ds.set_wavelength(ds.W0);
     int first = 1;
     while (first <= ds.Nobs && ds.OT[first] != 0.0)
         ++first;

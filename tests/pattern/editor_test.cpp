@@ -2,7 +2,6 @@
 // and the Quit that reloads the file last loaded.
 #include <gtest/gtest.h>
 
-#include "dataset/commands.hpp"
 #include "pattern/commands.hpp"
 #include "pattern/editor.hpp"
 #include "pattern_helpers.hpp"
@@ -131,48 +130,6 @@ TEST(Editor, QBasisLinesBeyondTheWavelengthKeepNoAngleAndBadValuesAreRefused)
     EXPECT_FALSE(shows(f, "Input new F"));  // only the angle basis is scaled
 }
 
-TEST(Editor, AnAngleThatGivesNoQIsRefused)
-{
-    FakeSession f(replies({"C", "1", "", "190", "A", "-5"}) + finish_unsaved);
-    dataset::Dataset& ds = f.s.ds;
-    set_two_theta_pattern(ds, {20.0});
-    const double q = ds.OQ[1];
-    run_ed(f);
-    EXPECT_EQ(ds.Nobs, 1);
-    EXPECT_NEAR(ds.OQ[1], q, 1e-6);
-    EXPECT_EQ(ds.OT[1], 20.0);
-    EXPECT_EQ(testing_support::count_of(f.screen(), " ** Yields invalid Q **\n"), 2);
-}
-
-TEST(Editor, LineNumbersOutsideThePatternChangeNothing)
-{
-    FakeSession f(replies({"D", "0", "D", "4", "C", "-2", "I", "9", "D", "",
-                           "B", "", "2", "1", "B", "1", "5", "B", "3", "2"}) +
-                  finish_unsaved);
-    dataset::Dataset& ds = f.s.ds;
-    set_q_pattern(ds, {100.0, 200.0, 300.0});
-    run_ed(f);
-    EXPECT_EQ(ds.Nobs, 3);
-    EXPECT_EQ(testing_support::count_of(
-                  f.screen(), "** Out of range **\n"
-                              "Observed pattern starts from line 1 (and extends up to line3)\n"),
-              2);
-    EXPECT_EQ(testing_support::count_of(f.screen(), "** There are only 3 observed lines **\n"), 3);
-    EXPECT_TRUE(shows(f, "deleted?  ** No default, please retry **\n"));
-    EXPECT_TRUE(shows(f, "** The last line of the block comes before its first line - nothing deleted **\n"));
-}
-
-TEST(Editor, DeleteAndBlockDeleteCloseTheGap)
-{
-    FakeSession f(replies({"D", "2", "B", "2", "3"}) + finish_unsaved);
-    dataset::Dataset& ds = f.s.ds;
-    set_q_pattern(ds, {100.0, 200.0, 300.0, 400.0, 500.0});
-    run_ed(f);
-    ASSERT_EQ(ds.Nobs, 2);
-    EXPECT_EQ(ds.OQ[1], 100.0);
-    EXPECT_EQ(ds.OQ[2], 500.0);
-}
-
 TEST(Editor, AFullPatternTakesNoMoreLines)
 {
     // F at the listing's first page pause lets the 1000 lines run through.
@@ -188,20 +145,8 @@ TEST(Editor, AFullPatternTakesNoMoreLines)
               2);
 }
 
-TEST(Editor, IntensityCodesAreCheckedAndMeasuredValuesRederiveTheCodes)
+TEST(Editor, MeasuredIntensitiesRederiveTheCodes)
 {
-    FakeSession codes(replies({"A", "500", "12", "", "7", "C", "1", "", ""}) + finish_unsaved);
-    dataset::Dataset& c = codes.s.ds;
-    set_q_pattern(c, {100.0});
-    c.Iflag = 1;
-    c.OI[1] = c.icode[1] = 3;
-    run_ed(codes);
-    ASSERT_EQ(c.Nobs, 2);
-    EXPECT_EQ(c.icode[2], 7);
-    EXPECT_EQ(c.OI[2], 7.0);
-    EXPECT_TRUE(shows(codes, " Icode (1-9): 12 ** Out of range **\n"));
-    EXPECT_TRUE(shows(codes, " Icode (1-9):  3 =   w \n"));  // ENTER keeps the changed line's code
-
     FakeSession measured(replies({"A", "500", "1000"}) + finish_unsaved);
     dataset::Dataset& m = measured.s.ds;
     set_q_pattern(m, {100.0});
@@ -236,39 +181,6 @@ TEST(Editor, StripRefusesNoEffectAndEverythingAndDeletesOnlyWhenConfirmed)
     ASSERT_EQ(ds.Nobs, 2);
     EXPECT_DOUBLE_EQ(ds.OQ[1], 100.0);
     EXPECT_DOUBLE_EQ(ds.OQ[2], 300.0);
-}
-
-TEST(Editor, AnEmptyPatternIsNotEdited)
-{
-    FakeSession f;
-    pattern::ED(f.s);
-    EXPECT_TRUE(shows(f, "** No observed pattern loaded - run LO, IM or OB first **\n"));
-}
-
-TEST(EditorQuit, ReloadsTheFileLastLoadedWithoutDeletingIt)
-{
-    testing_support::ScratchDir dir;
-    // Save it (name, title), load it (name, keep the stored name, pause),
-    // then in ED delete a line, change another and quit.
-    FakeSession f(replies({"", "", "SILICA", "", "", "D", "1", "C", "1", "200", "Q"}));
-    f.s.con.output_code = 0;
-    dataset::Dataset& ds = f.s.ds;
-    set_q_pattern(ds, {100.0, 300.0, 700.0});
-    ds.Dset = "SILICA";
-    dataset::save_dataset(f.s, "SA");
-    ASSERT_TRUE(std::filesystem::exists("SILICA.CDT"));
-    ds.Dset = "WORK";
-    dataset::LO(f.s);
-    ASSERT_EQ(ds.Dset, "SILICA");
-
-    pattern::ED(f.s);
-    EXPECT_TRUE(shows(f, "Dataset \"SILICA\" reloaded"));
-    ASSERT_EQ(ds.Nobs, 3);
-    EXPECT_EQ(ds.OQ[1], 100.0);
-    EXPECT_EQ(ds.OQ[2], 300.0);
-    EXPECT_TRUE(std::filesystem::exists("SILICA.CDT"));
-    EXPECT_FALSE(f.s.files.own_file);
-    EXPECT_FALSE(f.s.files.auto_reload);
 }
 
 TEST(EditorQuit, WithoutAFileTheEditsStayUnderTheirName)

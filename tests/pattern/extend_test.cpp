@@ -130,10 +130,6 @@ TEST(Extension, LinesBeyondTheWavelengthBringAShorterOne)
         EXPECT_GT(ds.OT[i], 0.0) << "line " << i;
         EXPECT_NEAR(bragg_q(ds.OT[i], 1.0), ds.OQ[i], 1e-6 * ds.OQ[i]) << "line " << i;
     }
-    EXPECT_TRUE(shows(f, "Wavelength change needed - recalculating 2Theta from Qobs for new wavelength\n"
-                         "\nThe dataset has now been extended to 20 lines and the wavelength changed\n"
-                         "to 1.00000 A so that 2Theta values below 180 degrees could be generated for\n"
-                         "the new lines\n"));
 }
 
 TEST(Extension, NewLinesTakeTheZeroCorrectionAndOldLinesStay)
@@ -155,27 +151,4 @@ TEST(Extension, NewLinesTakeTheZeroCorrectionAndOldLinesStay)
                 ++kept;
     }
     EXPECT_EQ(kept, 3);
-}
-
-TEST(Extension, RefusalsLeaveThePatternAlone)
-{
-    FakeSession empty;
-    pattern::EP(empty.s);
-    EXPECT_TRUE(shows(empty, "** No observed pattern loaded - needed before running EP **\n"));
-
-    // Twenty lines: the default is N.
-    FakeSession full(replies({""}));
-    full.s.ds.Nobs = 20;
-    for (int i = 1; i <= 20; ++i)
-        full.s.ds.OQ[i] = 100.0 * i;
-    pattern::EP(full.s);
-    EXPECT_TRUE(shows(full, "Do you want to proceed (Y/N, default=N): (N)\n"));
-    EXPECT_FALSE(shows(full, "Generating"));
-
-    // A negative limit is asked again.
-    FakeSession negative(replies({"Y", "-1", "30", "", "*Q"}));
-    set_q_pattern(negative.s.ds, {100.0, 250.0});
-    pattern::EP(negative.s);
-    EXPECT_TRUE(shows(negative, "** The limit cannot be negative **\n"));
-    EXPECT_TRUE(shows(negative, "any new lines that would lie within 30.000 QU. of an existing line."));
 }
