@@ -40,7 +40,7 @@ constexpr std::array<Command, 46> table{{
     {"PS", dataset::PS, Extra::none},        // pattern separation
     {"IN", indexing::IN, Extra::hand_over},  // indexing run
     {"DI", indexing::DI, Extra::hand_over},  // direct-indexing run
-    {"ED", nullptr, Extra::none},            // pattern editor
+    {"ED", pattern::ED, Extra::none},        // pattern editor
     {"QC", pattern::QC, Extra::none},        // Qcalc for given indices
     {"LI", pattern::LI, Extra::none},        // list the observed pattern
     {"EF", console::EF, Extra::none},        // end-of-file mark in the copy
@@ -52,7 +52,7 @@ constexpr std::array<Command, 46> table{{
     {"ZT", nullptr, Extra::none},            // zone transformations
     {"RS", pattern::RS, Extra::none},        // rescale
     {"MS", indexing::MS, Extra::none},       // modify summary files
-    {"EP", nullptr, Extra::none},            // extend the pattern
+    {"EP", pattern::EP, Extra::none},        // extend the pattern
     {"PE", nullptr, Extra::none},            // ab initio testbed
     {"RU", RU, Extra::none},                 // operating-system command
     {"VF", files::VF, Extra::none},       // view a file

@@ -4,6 +4,9 @@
 namespace control {
 struct Session;
 }
+namespace dataset {
+struct Dataset;
+}
 
 namespace pattern {
 
@@ -17,6 +20,8 @@ void AB(control::Session& s);   // absences flag
 void QC(control::Session& s);   // 2Theta and Q for given indices
 void RS(control::Session& s);   // rescale by a factor Ks
 void TR(control::Session& s);   // linear 2Theta transformation
+void ED(control::Session& s);   // pattern editor
+void EP(control::Session& s);   // extend a sparse pattern with higher orders
 
 // The LI listing: screen, then the selected copies unless suppressed.
 // With threshold > 0, only lines with OI > threshold (above = true) or
@@ -28,5 +33,8 @@ void revise_pattern(control::Session& s);
 // New 2Theta = k * 2Theta + Z: Z into Z2Th, k into the stored angles, basis
 // forced to 2Theta, then the listing.
 void apply_transformation(control::Session& s, double k, double z);
+// New wavelength w on the Q basis: the uncorrected spacings stay, every 2Theta
+// follows (0 where w cannot reach), and Z2Th is applied again at the new angles.
+void keep_spacings(dataset::Dataset& ds, double w);
 
 } // namespace pattern

@@ -29,6 +29,10 @@ void keep_angles(dataset::Dataset& ds, double w)
     }
 }
 
+const char* basis_name(int dflag) { return dflag == 1 ? "2Theta" : "Q"; }
+
+} // namespace
+
 // Basis Q: the uncorrected spacings stay and the angles follow the
 // wavelength; the zero correction is then applied again at the new angles.
 void keep_spacings(dataset::Dataset& ds, double w)
@@ -58,10 +62,6 @@ void keep_spacings(dataset::Dataset& ds, double w)
         }
     }
 }
-
-const char* basis_name(int dflag) { return dflag == 1 ? "2Theta" : "Q"; }
-
-} // namespace
 
 // WA: enter or change the wavelength.
 void WA(control::Session& s)
