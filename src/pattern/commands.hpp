@@ -17,6 +17,8 @@ void AB(control::Session& s);   // absences flag
 void QC(control::Session& s);   // 2Theta and Q for given indices
 void RS(control::Session& s);   // rescale by a factor Ks
 void TR(control::Session& s);   // linear 2Theta transformation
+void HO(control::Session& s);   // harmonics: possible higher and lower orders
+void ZT(control::Session& s);   // hk0 zone transformations of the cell
 
 // The LI listing: screen, then the selected copies unless suppressed.
 // With threshold > 0, only lines with OI > threshold (above = true) or
