@@ -96,7 +96,6 @@ struct Choice {
 
 Mode ask_mode(console::Console& con)
 {
-    con.endl();
     con.line("Zero errors in the 2Theta values from reflection diffractometers come mostly");
     con.line("from specimen displacement, whose effect varies as cos(Theta), rather than");
     con.line("from a constant offset.  A line and its second order can determine either");
@@ -272,9 +271,16 @@ bool choose(control::Session& s, Calibration& c, Choice& choice)
             }
         }
         switch (letter) {
-        case 'H': show_histogram(s, c); break;
-        case 'L': show_list(s, c); break;
+        case 'H':
+            con.endl();
+            show_histogram(s, c);
+            break;
+        case 'L':
+            con.endl();
+            show_list(s, c);
+            break;
         case 'D':
+            con.endl();
             ask_max_q_diff(con);
             if (!search(s, c))
                 return false;
@@ -386,6 +392,7 @@ void restore_removed_zero(ProvisionalZero& zero)
 void calibrate(control::Session& s)
 {
     console::Console& con = s.con;
+    con.lines(2);
     if (s.ds.Nobs < 2) {
         con.line(std::to_string(s.ds.Nobs) + " observed lines - too few for self-calibration");
         return;

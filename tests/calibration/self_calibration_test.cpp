@@ -161,5 +161,5 @@ TEST_F(SelfCalibration, TooFewLinesChangeNothing)
 {
     FakeSession f("");
     pattern_testing::set_two_theta_pattern(f.s.ds, {20.0});
-    EXPECT_EQ(run(f), "1 observed lines - too few for self-calibration\n");
+    EXPECT_EQ(run(f), "\n\n1 observed lines - too few for self-calibration\n");
 }
