@@ -3,6 +3,7 @@
 #include "pattern/harmonics.hpp"
 
 #include <array>
+#include <cmath>
 #include <string>
 
 #include "console/channels.hpp"
@@ -146,7 +147,7 @@ void harmonics_search(const dataset::Dataset& ds, Criterion criterion, Direction
                 if (by_angle && !o.has_angle[n])
                     continue;
                 const double d = by_angle ? o.two_theta[n] - tj : o.q[n] - ds.OQ[j];
-                if (!(std::abs(d) < tolerance))
+                if (!(std::fabs(d) < tolerance))
                     continue;
                 out.line(by_angle ? match_line(true, i, ti, n, o.two_theta[n], j, tj, d)
                                   : match_line(false, i, ds.OQ[i], n, o.q[n], j, ds.OQ[j], d));

@@ -55,11 +55,6 @@ TEST(ZoneTransformations, NewCellIndexesEveryOldLineOfTheZone)
 
 TEST(ZoneTransformations, CommandRederivesTheCellOrSaysItIsInvalid)
 {
-    FakeSession none(replies({}));
-    pattern::ZT(none.s);
-    EXPECT_NE(none.screen().find("No cell loaded - can't proceed with transformations\n\n"),
-              std::string::npos);
-
     FakeSession f(replies({"D"}));
     dataset::Dataset& ds = f.s.ds;
     ds.Ctype = 1;
