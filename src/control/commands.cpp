@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "calibration/commands.hpp"
 #include "cell/commands.hpp"
 #include "console/channels.hpp"
 #include "control/control_commands.hpp"
@@ -47,9 +48,9 @@ constexpr std::array<Command, 46> table{{
     {"HE", files::HE, Extra::none},          // help
     {"?", files::HE, Extra::none},
     {"TR", pattern::TR, Extra::none},        // linear 2Theta transformation
-    {"SC", nullptr, Extra::none},            // self-calibration
-    {"HO", nullptr, Extra::none},            // harmonics
-    {"ZT", nullptr, Extra::none},            // zone transformations
+    {"SC", calibration::self_calibrate, Extra::none}, // self-calibration
+    {"HO", pattern::HO, Extra::none},        // harmonics
+    {"ZT", pattern::ZT, Extra::none},        // zone transformations
     {"RS", pattern::RS, Extra::none},        // rescale
     {"MS", indexing::MS, Extra::none},       // modify summary files
     {"EP", pattern::EP, Extra::none},        // extend the pattern

@@ -22,6 +22,8 @@ void RS(control::Session& s);   // rescale by a factor Ks
 void TR(control::Session& s);   // linear 2Theta transformation
 void ED(control::Session& s);   // pattern editor
 void EP(control::Session& s);   // extend a sparse pattern with higher orders
+void HO(control::Session& s);   // harmonics: possible higher and lower orders
+void ZT(control::Session& s);   // hk0 zone transformations of the cell
 
 // The LI listing: screen, then the selected copies unless suppressed.
 // With threshold > 0, only lines with OI > threshold (above = true) or
