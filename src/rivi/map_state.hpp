@@ -44,10 +44,50 @@ struct FomState {
     long long trials = 0;
 };
 
+// The grid of a map: columns in clusters of k points, rows top to bottom.
+// Point i = k*c + (p - 1) lies at x = i*sx + x0; row r at y = r*sy + y0.
+struct MapGrid {
+    double x0 = 90.0, y0 = 90.0;   // origins, in the coordinate unit
+    double sx = -0.5, sy = -0.5;   // steps (may be negative)
+    int cmin = 0, cmax = 30;       // column clusters
+    int k = 1;                     // points per cluster
+    int rmin = -20, rmax = 20;     // rows
+    int L = 0;                     // full scan: only points i <= L are evaluated
+    int label_decimals = 1;        // decimals of the row labels
+};
+
+// Where a map came from, for the header and the basis-set offers.
+enum class BasisSource { user, zone, bsl };
+
+// What the map dialogue chose; read by the scan, the peak driver and the
+// recording.
+struct MapSettings {
+    bool angle_mode = true;        // reciprocal angles in degrees, else cross constants in QU.
+    char scan = 'Q';               // 'Q' quick, 'F' full, 'S' single point
+    bool display = true;           // full scans may run without drawing
+    Q6 basis{};                    // Q(A), Q(B), Q(C) and the fixed cross constant in its place
+    BasisSource source = BasisSource::user;
+    int bsl_set = 0;               // the set's number in the BSL file
+    char data_source = 'G';        // Ir and Pr maps: 'S' synchrotron, 'G' good, 'A' average
+    bool all_defaults = true;      // the special parameters were not asked
+    bool amin_default = true;
+    bool vmax_default = true;
+    double Mscale = 1.0;           // display scale
+    char position = 'O';           // 'O' origin, 'C' centred, 'P' best peak, 'S' stored cell, 'U' typed
+    double centre_x = 0.0, centre_y = 0.0;
+    bool one_quadrant = false;     // the fixed cross constant is exactly 0
+    MapGrid grid;
+    bool map_file = false;         // write "<Dset>.<letter>MP"
+};
+
 struct MapState {
     bool indexing_mode = false;    // the map dialogue run from IN
     bool save_map_array = false;
     FomState fom;
+    MapSettings settings;
+    // The best peak of the last map survives the run (map position P).
+    bool map_made = false;
+    double best_peak_x = 0.0, best_peak_y = 0.0;
 };
 
 } // namespace rivi
