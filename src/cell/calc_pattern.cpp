@@ -168,7 +168,8 @@ void output_pass(control::Session& s, console::Sink& out, bool screen, Compariso
     comparison_listing(s, out, screen, c);
     if (ds.Nobs == 0)
         return;
-    if (ds.OQ[ds.Nobs] > ds.CQ[ds.Ncalc]) {
+    // Every line up to Qmax has been compared: only those above it are left out.
+    if (c.last_compared < ds.Nobs) {
         out.endl();
         out.line(std::string("** Last obs line(s) excluded (after last calc") +
                  " line): Qmax needs increasing **");
