@@ -416,6 +416,32 @@ TEST(ReadDataset, BrokenFilesNameTheFieldThatFailed)
          "** CDTrdDouble found \" \" (ASCII 32) terminating double \"1.5\" **"},
         {header("[0,0] ", "\"WORK\",99999999999,0,0,0,0,1.5406,0,0,\"P\"\n"), "Nobs",
          "** CDTrdInt: value read \"99999999999\" failed conversion to integer **"},
+        // Numbers that read but lie outside what their field can mean.
+        {header("[0,0] ", "\"WORK\",2000000,0,0,0,0,1.5406,0,0,\"P\"\n"), "Nobs",
+         "** Nobs = 2000000 is out of range (0 to 1000000) **"},
+        {header("[0,0] ", "\"WORK\",0,0,0,1E308,0,1.5406,0,0,\"P\"\n"), "Qmax",
+         "** Qmax = 1e+308 is out of range (0 to 400000050) **"},
+        {header("[0,0] ", "\"WORK\",0,0,0,-5,0,1.5406,0,0,\"P\"\n"), "Qmax",
+         "** Qmax = -5 is out of range (0 to 400000050) **"},
+        {header("[0,0] ", "\"WORK\",0,0,0,0,2,1.5406,0,0,\"P\"\n"), "Gflag",
+         "** Gflag = 2 is out of range (0 to 1) **"},
+        {header("[0,0] ", "\"WORK\",0,0,0,0,0,1E308,0,0,\"P\"\n"), "W0",
+         "** W0 = 1e+308 is out of range (0.01 to 100) **"},
+        {header("[0,0] ", "\"WORK\",0,0,0,0,0,1E-5,0,0,\"P\"\n"), "W0",
+         "** W0 = 1e-05 is out of range (0.01 to 100) **"},
+        {header("[0,0] ", "\"WORK\",1,0,0,0,0,1.5406,0,0,\"P\"\n1E308,0,0,0,0,0\n"), "OQ[1]",
+         "** OQ[1] = 1e+308 is out of range (0 to 400000000) **"},
+        {header("[0,0] ", "\"WORK\",1,0,0,0,0,1.5406,0,0,\"P\"\n100,0,-1001,0,0,0\n"), "OK[1]",
+         "** OK[1] = -1001 is out of range (-1000 to 1000) **"},
+        {header("[0,0] ", "\"WORK\",0,1,0,0,0,1.5406,0,0,\"P\"\n0.2,0,0,0,0,0,0\n"), "DD[1]",
+         "** DD[1] = 0.2 is out of range (0.5 to 1000) **"},
+        {header("[0,0] ", "\"WORK\",0,1,0,0,0,1.5406,0,0,\"P\"\n1E308,0,0,0,0,0,0\n"), "DD[1]",
+         "** DD[1] = 1e+308 is out of range (0.5 to 1000) **"},
+        {header("[0,0] ", "\"WORK\",0,1,0,0,0,1.5406,0,0,\"P\"\n5,0,400,0,1,1,-2000\n"), "GL[1]",
+         "** GL[1] = -2000 is out of range (-1000 to 1000) **"},
+        {header("[0,0] ", "\"WORK\",0,0,1,500,0,1.5406,0,0,\"P\"\n1E300,1,0,0\n"), "CQ[1]",
+         "** CQ[1] = 1e+300 is out of range (0 to 400000050) **"},
+        {header("[2,0] ", head), "Vwarn", ""},
     };
     for (const Case& c : cases) {
         testing_support::FakeSession fs;
@@ -430,6 +456,30 @@ TEST(ReadDataset, BrokenFilesNameTheFieldThatFailed)
             EXPECT_NE(screen.find(std::string(c.reader_line) + "\n"), std::string::npos) << c.label << screen;
         }
     }
+}
+
+TEST(ReadDataset, EdgesOfTheRangesAreAccepted)
+{
+    ScratchDir dir;
+    testing_support::FakeSession fs;
+    auto ds = fresh();
+    // Wavelength 0 (not supplied), Qmax at its top, sides 0 (not given) and
+    // 1000, the largest index; a code far beyond 9 stored as a code.
+    std::string text = header("[1,0] ", "\"WORK\",2,1,1,400000050,1,0,0,0,\"P\"\n") +
+                       "400000000,1000,0,0,0,1E300\n0,0,0,0,20,3\n"
+                       "1000,0,0,0,0,0,-1000\n0,0,0,0,0,0,1000\n0.5,0,0,0,0,0,0\n"
+                       "90,0,0,0,0,0,0\n90,0,0,0,0,0,0\n90,0,0,0,0,0,0\n"
+                       "400000050,-1000,0,0\n";
+    ASSERT_TRUE(read_text(fs, text, *ds)) << fs.screen();
+    EXPECT_EQ(ds->W0, 0.0);
+    EXPECT_EQ(ds->Qmax, 400000050.0);
+    EXPECT_EQ(ds->OH[1], 1000);
+    EXPECT_EQ(ds->icode[1], 99);
+    EXPECT_EQ(ds->icode[2], 3);
+    EXPECT_EQ(ds->DD[2], 0.0);
+    EXPECT_EQ(ds->cell_valid, 0);
+    EXPECT_EQ(ds->GL[1], -1000);
+    EXPECT_EQ(ds->CQ[1], 400000050.0);
 }
 
 TEST(ReadDataset, LfLineEndsAndExponents)
