@@ -32,9 +32,15 @@ void settle_qmax(control::Session& s)
     }
     // A negative Qmax would leave the index limits undefined: asked again too.
     while (!(ds.Qmax > 0.0)) {
-        ds.Qmax = console::ask_real(con, "Please input Qmax for calculated pattern: ", "", 0.0, 0,
-                                    0, " QU.", " ?")
-                      .value;
+        const double q = console::ask_real(con, "Please input Qmax for calculated pattern: ", "",
+                                           0.0, 0, 0, " QU.", " ?")
+                             .value;
+        if (q > dataset::max_qmax) {
+            con.line("  ** Qmax must not exceed " + console::real_text(dataset::max_qmax, 0, 0) +
+                     " QU. **");
+            continue;
+        }
+        ds.Qmax = q;
         con.endl();
     }
 }

@@ -460,12 +460,14 @@ TEST(CalculateAndCompare, MonoclinicListingShowsTextbookQValues)
 TEST(CalculateAndCompare, RefusalsAndLimits)
 {
     {
-        // Without a pattern Qmax is asked until a positive value comes.
-        testing_support::FakeSession f(ca_replies("0\n-5\nx\n500\nn\n\n\n"));
+        // Without a pattern Qmax is asked until a positive value in range comes.
+        testing_support::FakeSession f(ca_replies("0\n-5\nx\n1E12\n500\nn\n\n\n"));
         f.con.output_code = 0;
         cell_testing::load_direct_cell(f.s.ds, 5, 5, 5, 90, 90, 90);
         cell::CA(f.s);
-        EXPECT_EQ(cell_testing::count_of(f.screen(), "Please input Qmax for calculated pattern: "), 4);
+        EXPECT_EQ(cell_testing::count_of(f.screen(), "Please input Qmax for calculated pattern: "), 5);
+        EXPECT_EQ(cell_testing::count_of(f.screen(), "1E12 QU.  ** Qmax must not exceed 400000050 QU. **\n"), 1)
+            << f.screen();
         EXPECT_EQ(f.s.ds.Qmax, 500.0);
         ASSERT_EQ(f.s.ds.Ncalc, 1);
         EXPECT_EQ(f.s.ds.CH[1], 1);
