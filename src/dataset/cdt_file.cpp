@@ -424,20 +424,60 @@ bool read_dataset(control::Session& s, Dataset& ds, TextFile& f)
 
 // ---- Powder CIF ----
 
-bool write_cif(control::Session& s, TextFile& f, std::string_view cif_title)
+namespace {
+
+// How a CIF text value is delimited so that every reader takes it whole.
+enum class CifQuotes { single, twin, text_field };
+
+CifQuotes cif_quotes(std::string_view t)
+{
+    // A quote closes its string only where white space follows it, so
+    // single quotes hold any apostrophe but one before a blank.
+    auto closes_early = [&](char q) {
+        for (std::size_t i = 0; i + 1 < t.size(); ++i)
+            if (t[i] == q && (t[i + 1] == ' ' || t[i + 1] == '\t'))
+                return true;
+        return false;
+    };
+    if (!closes_early('\''))
+        return CifQuotes::single;
+    if (!closes_early('"'))
+        return CifQuotes::twin;
+    return CifQuotes::text_field;
+}
+
+} // namespace
+
+bool write_cif(control::Session& s, TextFile& f, std::string_view block_name,
+               std::string_view cif_title)
 {
     console::Console& con = s.con;
     const Dataset& ds = s.ds;
     bool ok = true;
     auto text = [&](std::string_view t) { ok &= wr_str(con, f, t, 1); };
+    // The number's own leading blanks part it from the tag; one that fills
+    // its width (a side of 100 A or more) gets a blank of its own.
     auto item = [&](std::string_view key, double x, int w, int d) {
-        ok &= wr_str(con, f, key, 0);
+        const bool fills = console::real_text(x, w, d)[0] != ' ';
+        ok &= wr_str(con, f, fills ? std::string(key) + " " : std::string(key), 0);
         ok &= wr_dbl(con, f, x, w, d, 1);
     };
+    auto value = [&](const std::string& t) {
+        switch (cif_quotes(t)) {
+        case CifQuotes::single: text("'" + t + "'"); break;
+        case CifQuotes::twin: text("\"" + t + "\""); break;
+        case CifQuotes::text_field:  // from a line beginning ";" to the next
+            text(";" + t);
+            text(";");
+            break;
+        }
+    };
+    // Every CIF reader begins at a data block header.
+    text("data_" + std::string(block_name));
     text("_pd_block_ID");
-    text("'" + std::string(cif_title) + "'");
+    value(std::string(cif_title));
     text("_computing_data_reduction");
-    text("'Latticor " + s.version.version + ", " + s.version.build_date + "'");
+    value("Latticor " + s.version.version + ", " + s.version.build_date);
     item("_diffrn_radiation_wavelength", ds.W0, 10, 7);
     if (ds.Ctype != 0) {
         item("_cell_length_a", ds.DD[1], 10, 6);

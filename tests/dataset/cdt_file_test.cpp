@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dataset/cdt_file.hpp"
 #include "dataset/file_utils.hpp"
@@ -506,9 +509,10 @@ TEST(WriteCif, Content)
     ds.DD[5] = 118.43;
     console::TextFile f;
     ASSERT_TRUE(dataset::open_write(fs.con, f, "SI.CIF", 'O'));
-    ASSERT_TRUE(dataset::write_cif(fs.s, f, "SI (01Jan26 at 10:00:00) = Small test"));
+    ASSERT_TRUE(dataset::write_cif(fs.s, f, "SI", "SI (01Jan26 at 10:00:00) = Small test"));
     ASSERT_TRUE(dataset::close_write(fs.con, f));
     EXPECT_EQ(read_file("SI.CIF"),
+              "data_SI\r\n"
               "_pd_block_ID\r\n"
               "'SI (01Jan26 at 10:00:00) = Small test'\r\n"
               "_computing_data_reduction\r\n"
@@ -525,6 +529,59 @@ TEST(WriteCif, Content)
               "    3.13535088\r\n"
               "    1.92006144\r\n"
               "\r\n");
+}
+
+// Parses `file` with the gemmi CIF tool into JSON; empty when it refused.
+std::string gemmi_json(const std::string& file)
+{
+    const std::string json = file + ".json";
+    std::filesystem::remove(json);
+    if (std::system(("gemmi cif2json " + file + " " + json + " 2>&1").c_str()) != 0)
+        return "";
+    return read_file(json);
+}
+
+TEST(WriteCif, ARealCifParserReadsItWhole)
+{
+    if (std::system("command -v gemmi > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "gemmi (Debian package gemmi) is not installed: the CIF was not parsed";
+    ScratchDir dir;
+    struct Case {
+        std::string title;
+        std::string json;  // how the parser gives the title back
+    };
+    // Plain; an apostrophe before a blank, which would close single quotes;
+    // apostrophes before a letter and at the end, which do not; both quotes
+    // before blanks.
+    const std::vector<Case> cases = {
+        {"SI (01Jan26 at 10:00:00) = Small test", "\"SI (01Jan26 at 10:00:00) = Small test\""},
+        {"SI = the Smiths' silicon", "\"SI = the Smiths' silicon\""},
+        {"SI = Smith's", "\"SI = Smith's\""},
+        {"SI = silicon 'x'", "\"SI = silicon 'x'\""},
+        {"SI = 'a' and \"b\" both", "\"SI = 'a' and \\\"b\\\" both\""},
+    };
+    for (const Case& c : cases) {
+        testing_support::FakeSession fs;
+        dataset::Dataset& ds = fs.s.ds;
+        fill_small(ds);
+        // Sides of 100 A and more fill their field: the tag still needs its blank.
+        ds.DD = {0, 123.456, 1000, 5.43088, 90, 118.43, 90};
+        ds.set_wavelength(100);
+        ds.OQ[2] = 0.0;  // no d-spacing: "?"
+        console::TextFile f;
+        ASSERT_TRUE(dataset::open_write(fs.con, f, "SI.CIF", 'O'));
+        ASSERT_TRUE(dataset::write_cif(fs.s, f, "SI", c.title));
+        ASSERT_TRUE(dataset::close_write(fs.con, f));
+        const std::string json = gemmi_json("SI.CIF");
+        ASSERT_FALSE(json.empty()) << c.title << "\n" << read_file("SI.CIF");
+        EXPECT_NE(json.find("\"si\": {"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_pd_block_id\": " + c.json + ","), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_diffrn_radiation_wavelength\": 100.0000000,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_cell_length_a\": 123.456000,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_cell_length_b\": 1000.000000,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_cell_angle_beta\": 118.43000,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_pd_proc_d_spacing\": [3.13535088,null]"), std::string::npos) << json;
+    }
 }
 
 } // namespace
