@@ -179,6 +179,20 @@ void direct_entry(control::Session& s)
     expand_direct(s);
 }
 
+// The six constants of one form on one line under their header, each kept
+// on ENTER (an exact 0 shown as "0").
+void edit_six(console::Console& con, const std::string& header, const char* first_label,
+              dataset::CellRow& row, int decimals, int zero_column)
+{
+    con.line(new_values);
+    con.endl();
+    con.line(header);
+    console::edit_real_shown(con, first_label, row[1], 10, decimals, zero_column);
+    for (int i = 2; i <= 6; ++i)
+        console::edit_real_shown(con, "   ", row[i], 10, decimals, zero_column);
+    con.lines(2);
+}
+
 void powder_constants_entry(control::Session& s)
 {
     console::Console& con = s.con;
@@ -189,13 +203,7 @@ void powder_constants_entry(control::Session& s)
     con.endl();
     bool converted = false;
     for (;;) {
-        con.line(new_values);
-        con.endl();
-        con.line(powder_constant_header());
-        console::edit_real_shown(con, "", ds.QQ[1], 10, 5, 3);
-        for (int i = 2; i <= 6; ++i)
-            console::edit_real_shown(con, "   ", ds.QQ[i], 10, 5, 3);
-        con.lines(2);
+        edit_six(con, powder_constant_header(), "", ds.QQ, 5, 3);
         if (ds.QQ[1] == 0.0 && ds.QQ[2] == 0.0 && ds.QQ[3] == 0.0) {
             con.line("** No Q(A,B,C) parameters provided - abandoning Qcell input");
             con.endl();
@@ -234,13 +242,7 @@ void delaunay_entry(control::Session& s)
     con.endl();
     bool converted = false;
     for (;;) {
-        con.line(new_values);
-        con.endl();
-        con.line(delaunay_header());
-        console::edit_real_shown(con, " ", ds.PP[1], 10, 6, 2);
-        for (int i = 2; i <= 6; ++i)
-            console::edit_real_shown(con, "   ", ds.PP[i], 10, 6, 2);
-        con.lines(2);
+        edit_six(con, delaunay_header(), " ", ds.PP, 6, 2);
         converted = cell_from_delaunay(ds);
         if (!converted || derived_sides_in_range(con, ds))
             break;
