@@ -85,7 +85,7 @@ TEST(Harmonics, DialoguePagesAfterSeventeenResultLinesThenEveryTwentyFour)
     for (int i = 1; i <= 40; ++i)
         ds.OQ[i] = 10.0 * i * i;  // line i has the higher orders 2i, 3i, ...
     pattern::HO(f.s);
-    const std::string results = pattern_testing::after(f.screen(), "(default D): U\n\n");
+    const std::string results = pattern_testing::after(f.screen(), "(default D): U\n");
     const std::string pause = "\nPress ENTER to continue \n";
     const std::size_t first = results.find(pause);
     ASSERT_NE(first, std::string::npos);
