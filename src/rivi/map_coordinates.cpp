@@ -20,10 +20,18 @@ double to_display(control::Session& s, int constant, double q)
     return s.maps.settings.angle_mode ? cell::QtoAstar(s, constant - 3, q) : q;
 }
 
+Q6 basis_set(const MapSettings& ms)
+{
+    Q6 q = ms.basis;
+    for (double& v : q)
+        v += 0.0;  // a cross constant of -0 is shown as 0
+    return q;
+}
+
 Q6 trial_at(control::Session& s, double x, double y)
 {
     const char section = s.maps.fom.section;
-    Q6 q = s.maps.settings.basis;
+    Q6 q = basis_set(s.maps.settings);
     q[x_constant(section)] = to_constant(s, x_constant(section), x);
     q[y_constant(section)] = to_constant(s, y_constant(section), y);
     return q;

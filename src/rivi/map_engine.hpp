@@ -24,6 +24,8 @@ namespace rivi {
 std::string cell_text(double v, char reject);
 // Console colour of the cell: by its tens, white, blue, green, cyan, red.
 int cell_colour(double v);
+// The value drawn for v with the display scale.
+double displayed(double v, double mscale);
 // Writes the cell in its colour and returns to white.
 void draw_cell(console::Console& con, double v, char reject);
 // A normal map's row label: Write(y : n_d + 6 : n_d) and two blanks.
@@ -38,6 +40,8 @@ std::string thumbnail_label(const MapGrid& g, int r);
 double to_constant(control::Session& s, int constant, double v);
 // A cross constant as the display value.
 double to_display(control::Session& s, int constant, double q);
+// The basis set of the settings (a cross constant of -0 made 0).
+Q6 basis_set(const MapSettings& ms);
 // The basis set with the x and y cross constants of the section set from
 // the display coordinates x and y.
 Q6 trial_at(control::Session& s, double x, double y);

@@ -124,15 +124,17 @@ MapGrid full_scan_grid(bool angle_mode, double amin, double px, double py, bool 
         half_x = 2.0 * std::sqrt(px) * c;
         half_y = 2.0 * std::sqrt(py) * c;
     }
+    // Half-widths within a millionth of a step of a whole number of steps are
+    // taken as that number (the degree factor leaves such noise).
     const double step = std::fabs(g.sx);
-    g.L = static_cast<int>(half_x / step + 1e-9);
+    g.L = static_cast<int>(half_x / step + 1e-6);
     g.k = 1;
     while (static_cast<double>(g.L) / g.k > 30.0)
         ++g.k;
     // The clusters hold the L + 1 points 0..L; the last may be short.
     g.cmin = 0;
     g.cmax = (g.L + g.k) / g.k - 1;
-    const int m = static_cast<int>(std::ceil(half_y / step - 1e-9));
+    const int m = static_cast<int>(std::ceil(half_y / step - 1e-6));
     g.rmin = one_quadrant ? 0 : -m;
     g.rmax = m;
     g.label_decimals = label_decimals(g.sy);

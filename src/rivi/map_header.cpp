@@ -55,9 +55,9 @@ std::string basis_item(const control::Session& s)
         text += "user-specified";
     }
     text += "): ";
-    const int fixed = fixed_constant(section);
-    for (int i : {1, 2, 3, fixed})
-        text += (i == 1 ? "" : ", ") + real_text(ms.basis[i], 6, 4);
+    const Q6 basis = basis_set(ms);
+    for (int i : {1, 2, 3, fixed_constant(section)})
+        text += (i == 1 ? "" : ", ") + real_text(basis[i], 6, 4);
     return text;
 }
 

@@ -65,14 +65,14 @@ int tested_positions(const MapSettings& ms, int points)
     return ms.scan == 'F' || ms.position == 'O' ? points - 1 : points;
 }
 
-// The value drawn for v: the map's values are drawn from single precision, as
-// the map arrays have always held them, so 2.35 scaled by 10 is drawn 23.
+} // namespace
+
+// The map arrays have always held single precision: 2.35 scaled by 10 is
+// drawn 23, not 24.
 double displayed(double v, double mscale)
 {
     return static_cast<double>(static_cast<float>(v)) * mscale;
 }
-
-} // namespace
 
 double scan_map(control::Session& s, bool quick_view, MapFile* file)
 {
@@ -95,7 +95,7 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file)
     RowBuffers b = row_buffers(s, full);
     PeakSearch search(b.points, tested_positions(ms, b.points));
     for (int j = 0; j < b.points; ++j)
-        b.trials[j] = ms.basis;
+        b.trials[j] = basis_set(ms);
 
     const long long trials_before = f.trials;
     const int pause_flag = con.pause_flag;

@@ -149,6 +149,7 @@ void record_solutions(control::Session& s)
     const double mean = res.stats.count == 0 ? 0.0 : res.stats.sum / res.stats.count;
     const PeakList& list = res.list;
 
+    s.con.endl();
     write_timing_report(s, s.con);
     RecordFiles files;
     open_files(s, files);
