@@ -51,8 +51,8 @@ void refinement_steps(control::Session& s, double& dx, double& dy);
 // ---- the run ----
 
 // The comma-delimited map array "<Dset>.<letter>MP": one line per row of
-// unscaled values. A write that fails is reported and closes the file; the
-// scan goes on without it.
+// unscaled values, collected and written a row at a time. A write that fails
+// is reported and closes the file; the scan goes on without it.
 class MapFile {
 public:
     explicit MapFile(control::Session& s) : s_(s) {}
@@ -67,6 +67,7 @@ public:
 private:
     control::Session& s_;
     console::TextFile file_;
+    std::string row_;  // reserved once for the longest row
 };
 
 // The scan over the grid of the settings; quick views (M1, M3) keep no

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <vector>
 
+#include <unistd.h>
+
 #include "cell/conversions.hpp"
 #include "console/utilities.hpp"
 #include "control/session.hpp"
@@ -226,6 +228,9 @@ TEST(MapRun, AQuickScanDrawsLabelledRowsPagesAndSavesItsArray)
     EXPECT_EQ(row[22].rfind("Press ENTER to continue ", 0), 0u);
     EXPECT_EQ(row[23].substr(0, 9), "   89.5  ");
     EXPECT_EQ(row[42].substr(0, 9), "   80.0  ");
+    // With screen paging on the peak table has its header.
+    EXPECT_NE(fs.screen().find("\n        alpha*    beta*      M1      /mean\n   1"),
+              std::string::npos);
 
     // The array file: a line per row of 31 values (7:3) between commas.
     const auto mmp = lines_of(dir.read("SUCROSE.MMP"));
@@ -310,6 +315,53 @@ TEST(MapRun, ThumbnailsLabelTheirFirstMiddleAndLastRows)
     EXPECT_EQ(lines[4].size(), 6u + 26u);
     EXPECT_EQ(s.maps.results.list.n, 0);
     EXPECT_EQ(s.maps.results.stats.count, 13 * 9);
+}
+
+TEST(MapRun, AMapFileThatCannotBeWrittenIsClosedAndTheScanGoesOn)
+{
+    ScratchDir dir;
+    if (::symlink("/dev/full", (dir.dir() + "SUCROSE.MMP").c_str()) != 0)
+        GTEST_SKIP() << "no /dev/full";
+    FakeSession fs(enters(20));
+    control::Session& s = fs.s;
+    s.con.pause_flag = 0;
+    sucrose_pattern(s.ds, 20);
+    hk0_full_scan(s, 30.0, true);
+    centred_quick_scan(s, 90.0, 77.0);
+    s.maps.settings.map_file = true;
+    rivi::run_map(s);
+    const std::string& screen = fs.screen();
+    EXPECT_EQ(count_of(screen, "** Wr_str to \"SUCROSE.MMP\" failed"), 1) << screen;
+    EXPECT_EQ(s.maps.results.stats.count, 31 * 21);
+    EXPECT_NE(screen.find("Mean level of M1 in this map"), std::string::npos);
+}
+
+TEST(MapRun, AQScanSearchesTheCrossConstants)
+{
+    ScratchDir dir;
+    FakeSession fs(enters(20));
+    control::Session& s = fs.s;
+    s.con.pause_flag = 0;
+    sucrose_pattern(s.ds, 20);
+    hk0_full_scan(s, 30.0, true);
+    const double true_qe = s.ds.QQ[5];
+    rivi::MapSettings& ms = s.maps.settings;
+    ms.angle_mode = false;
+    ms.scan = 'Q';
+    ms.position = 'U';
+    double px = 0, py = 0;
+    rivi::section_products('C', ms.basis, px, py);
+    ms.grid = rivi::quick_grid_centred(false, 0.0, 56.0, px, py);
+    rivi::run_map(s);
+
+    const std::string& screen = fs.screen();
+    EXPECT_NE(screen.find("Quick Q-scan, Figure of merit = M1\n"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("x = Q(D) [alpha*]: 31 points (-3.000 to  3.000, step  0.200 QU.)"),
+              std::string::npos) << screen;
+    EXPECT_NE(screen.find("Map-positioning:  user-specified [ 0.000,56.000]"), std::string::npos);
+    const rivi::MapPeak& best = s.maps.results.list.peaks[1];
+    EXPECT_NEAR(best.x, 0.0, 0.05);
+    EXPECT_NEAR(best.y, true_qe, 0.05);
 }
 
 } // namespace
