@@ -95,17 +95,30 @@ void hk0_full_scan(control::Session& s, double amin, bool display)
 
 std::string enters(int n) { return std::string(static_cast<std::size_t>(n), '\n'); }
 
+// A sucrose session working in a scratch directory, its replies scripted,
+// screen paging off unless a test turns it on.
+struct SucroseRun {
+    SucroseRun(const std::string& script, int nobs, double amin, bool display) : fs(script)
+    {
+        s.con.pause_flag = 0;
+        sucrose_pattern(s.ds, nobs);
+        hk0_full_scan(s, amin, display);
+    }
+    const std::string& screen() const { return fs.screen(); }
+
+    ScratchDir dir;
+    FakeSession fs;
+    control::Session& s = fs.s;
+};
+
 TEST(MapRun, AFullScanFindsAMonoclinicCellThatLcLoadsBack)
 {
-    ScratchDir dir;
-    FakeSession fs(enters(40));
-    control::Session& s = fs.s;
-    s.con.pause_flag = 0;
-    sucrose_pattern(s.ds, 25);
-    hk0_full_scan(s, 70.0, false);
+    SucroseRun run(enters(40), 25, 70.0, false);
+    control::Session& s = run.s;
+    ScratchDir& dir = run.dir;
     rivi::run_map(s);
 
-    const std::string& screen = fs.screen();
+    const std::string& screen = run.screen();
     // The display of a full scan off: one "." per row and nothing else.
     const int rows = s.maps.settings.grid.rmax - s.maps.settings.grid.rmin + 1;
     EXPECT_NE(screen.find("\n" + std::string(static_cast<std::size_t>(rows), '.') + "\n"),
@@ -150,12 +163,9 @@ TEST(MapRun, AFullScanFindsAMonoclinicCellThatLcLoadsBack)
 
 TEST(MapRun, AnEmptyMapRecordsNothing)
 {
-    ScratchDir dir;
-    FakeSession fs(enters(20));
-    control::Session& s = fs.s;
-    s.con.pause_flag = 0;
-    sucrose_pattern(s.ds, 20);
-    hk0_full_scan(s, 70.0, true);
+    SucroseRun run(enters(20), 20, 70.0, true);
+    control::Session& s = run.s;
+    ScratchDir& dir = run.dir;
     s.maps.fom.Vmax = 1.0;  // every trial refused for its volume
     rivi::MapSettings& ms = s.maps.settings;
     ms.scan = 'Q';
@@ -164,7 +174,7 @@ TEST(MapRun, AnEmptyMapRecordsNothing)
     ms.grid = rivi::quick_grid_from_origin(true, true, px, py);
     rivi::run_map(s);
 
-    const std::string& screen = fs.screen();
+    const std::string& screen = run.screen();
     EXPECT_NE(screen.find("Mean level of M1 in this map = 0.000"), std::string::npos) << screen;
     EXPECT_NE(screen.find("\nEmpty map - no non-zero solutions found\n"), std::string::npos);
     EXPECT_EQ(screen.find("Adopt this solution"), std::string::npos);
@@ -196,11 +206,10 @@ void centred_quick_scan(control::Session& s, double x0, double y0)
 
 TEST(MapRun, AQuickScanDrawsLabelledRowsPagesAndSavesItsArray)
 {
-    ScratchDir dir;
-    FakeSession fs(enters(40));
-    control::Session& s = fs.s;
-    sucrose_pattern(s.ds, 20);
-    hk0_full_scan(s, 30.0, true);
+    SucroseRun run(enters(40), 20, 30.0, true);
+    control::Session& s = run.s;
+    ScratchDir& dir = run.dir;
+    s.con.pause_flag = 1;
     rivi::MapSettings& ms = s.maps.settings;
     ms.scan = 'Q';
     ms.one_quadrant = false;
@@ -210,14 +219,14 @@ TEST(MapRun, AQuickScanDrawsLabelledRowsPagesAndSavesItsArray)
     ms.grid = rivi::quick_grid_from_origin(true, false, px, py);
     rivi::run_map(s);
 
-    const auto lines = lines_of(fs.screen());
-    EXPECT_NE(fs.screen().find("x = alpha*: 31 points (90.000 to 75.000, step -0.500 deg)\n"),
+    const auto lines = lines_of(run.screen());
+    EXPECT_NE(run.screen().find("x = alpha*: 31 points (90.000 to 75.000, step -0.500 deg)\n"),
               std::string::npos);
-    EXPECT_NE(fs.screen().find("Save map to file SUCROSE.MMP\n"), std::string::npos);
+    EXPECT_NE(run.screen().find("Save map to file SUCROSE.MMP\n"), std::string::npos);
     const auto first = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
         return l.rfind("Latticor MMap v1.00.00 run started on ", 0) == 0;
     });
-    ASSERT_NE(first, lines.end()) << fs.screen();
+    ASSERT_NE(first, lines.end()) << run.screen();
     // 41 rows from y = 100 down to 80, each a label and 31 cells; a pause
     // after the 21st.
     const auto row = first + 1;
@@ -229,7 +238,7 @@ TEST(MapRun, AQuickScanDrawsLabelledRowsPagesAndSavesItsArray)
     EXPECT_EQ(row[23].substr(0, 9), "   89.5  ");
     EXPECT_EQ(row[42].substr(0, 9), "   80.0  ");
     // With screen paging on the peak table has its header.
-    EXPECT_NE(fs.screen().find("\n        alpha*    beta*      M1      /mean\n   1"),
+    EXPECT_NE(run.screen().find("\n        alpha*    beta*      M1      /mean\n   1"),
               std::string::npos);
 
     // The array file: a line per row of 31 values (7:3) between commas.
@@ -241,16 +250,13 @@ TEST(MapRun, AQuickScanDrawsLabelledRowsPagesAndSavesItsArray)
 
 TEST(MapRun, DeclinedRefinementRecordsNothing)
 {
-    ScratchDir dir;
-    FakeSession fs("\nN\n" + enters(10));
-    control::Session& s = fs.s;
-    s.con.pause_flag = 0;
-    sucrose_pattern(s.ds, 20);
-    hk0_full_scan(s, 30.0, true);
+    SucroseRun run("\nN\n" + enters(10), 20, 30.0, true);
+    control::Session& s = run.s;
+    ScratchDir& dir = run.dir;
     centred_quick_scan(s, 90.0, 77.0);
     rivi::run_map(s);
 
-    const std::string& screen = fs.screen();
+    const std::string& screen = run.screen();
     EXPECT_NE(screen.find("(Y/N, default=Y): N\n"), std::string::npos) << screen;
     EXPECT_EQ(screen.find("will now be refined"), std::string::npos);
     EXPECT_EQ(screen.find("Add indexing map"), std::string::npos);
@@ -266,20 +272,17 @@ TEST(MapRun, DeclinedRefinementRecordsNothing)
 
 TEST(MapRun, AdoptionMakesTheRefinedPeakTheWorkingCell)
 {
-    ScratchDir dir;
-    dir.touch("SUCROSE.CSM/x");  // the local summary cannot be opened
     std::string script;
     for (int i = 0; i < 30; ++i)
         script += "Y\n";
-    FakeSession yes(script);
-    control::Session& s = yes.s;
-    s.con.pause_flag = 0;
-    sucrose_pattern(s.ds, 20);
-    hk0_full_scan(s, 30.0, true);
+    SucroseRun run(script, 20, 30.0, true);
+    control::Session& s = run.s;
+    ScratchDir& dir = run.dir;
+    dir.touch("SUCROSE.CSM/x");  // the local summary cannot be opened
     centred_quick_scan(s, 90.0, 77.0);
     rivi::run_map(s);
 
-    const std::string& screen = yes.screen();
+    const std::string& screen = run.screen();
     EXPECT_NE(screen.find("  Passed validity check and adopted as current cell\n"),
               std::string::npos) << screen;
     const dataset::Dataset& ds = s.ds;
@@ -295,19 +298,16 @@ TEST(MapRun, AdoptionMakesTheRefinedPeakTheWorkingCell)
 
 TEST(MapRun, ThumbnailsLabelTheirFirstMiddleAndLastRows)
 {
-    ScratchDir dir;
-    FakeSession fs;
-    control::Session& s = fs.s;
-    sucrose_pattern(s.ds, 20);
-    hk0_full_scan(s, 30.0, true);
+    SucroseRun run("", 20, 30.0, true);
+    control::Session& s = run.s;
     s.maps.settings.scan = 'Q';
     s.maps.settings.grid = rivi::thumbnail_grid(90.0, 77.0);
     s.run.thumbnails = true;
     s.run.quick_view = true;
     rivi::run_section(s);
 
-    const auto lines = lines_of(fs.screen());
-    ASSERT_EQ(lines.size(), 9u) << fs.screen();
+    const auto lines = lines_of(run.screen());
+    ASSERT_EQ(lines.size(), 9u) << run.screen();
     EXPECT_EQ(lines[0].substr(0, 6), " 77.8 ");
     EXPECT_EQ(lines[1].substr(0, 6), "    \xC2\xA6");
     EXPECT_EQ(lines[4].substr(0, 6), " 77.0 ");
@@ -319,18 +319,14 @@ TEST(MapRun, ThumbnailsLabelTheirFirstMiddleAndLastRows)
 
 TEST(MapRun, AMapFileThatCannotBeWrittenIsClosedAndTheScanGoesOn)
 {
-    ScratchDir dir;
-    if (::symlink("/dev/full", (dir.dir() + "SUCROSE.MMP").c_str()) != 0)
+    SucroseRun run(enters(20), 20, 30.0, true);
+    control::Session& s = run.s;
+    if (::symlink("/dev/full", (run.dir.dir() + "SUCROSE.MMP").c_str()) != 0)
         GTEST_SKIP() << "no /dev/full";
-    FakeSession fs(enters(20));
-    control::Session& s = fs.s;
-    s.con.pause_flag = 0;
-    sucrose_pattern(s.ds, 20);
-    hk0_full_scan(s, 30.0, true);
     centred_quick_scan(s, 90.0, 77.0);
     s.maps.settings.map_file = true;
     rivi::run_map(s);
-    const std::string& screen = fs.screen();
+    const std::string& screen = run.screen();
     EXPECT_EQ(count_of(screen, "** Wr_str to \"SUCROSE.MMP\" failed"), 1) << screen;
     EXPECT_EQ(s.maps.results.stats.count, 31 * 21);
     EXPECT_NE(screen.find("Mean level of M1 in this map"), std::string::npos);
@@ -338,12 +334,8 @@ TEST(MapRun, AMapFileThatCannotBeWrittenIsClosedAndTheScanGoesOn)
 
 TEST(MapRun, AQScanSearchesTheCrossConstants)
 {
-    ScratchDir dir;
-    FakeSession fs(enters(20));
-    control::Session& s = fs.s;
-    s.con.pause_flag = 0;
-    sucrose_pattern(s.ds, 20);
-    hk0_full_scan(s, 30.0, true);
+    SucroseRun run(enters(20), 20, 30.0, true);
+    control::Session& s = run.s;
     const double true_qe = s.ds.QQ[5];
     rivi::MapSettings& ms = s.maps.settings;
     ms.angle_mode = false;
@@ -354,7 +346,7 @@ TEST(MapRun, AQScanSearchesTheCrossConstants)
     ms.grid = rivi::quick_grid_centred(false, 0.0, 56.0, px, py);
     rivi::run_map(s);
 
-    const std::string& screen = fs.screen();
+    const std::string& screen = run.screen();
     EXPECT_NE(screen.find("Quick Q-scan, Figure of merit = M1\n"), std::string::npos) << screen;
     EXPECT_NE(screen.find("x = Q(D) [alpha*]: 31 points (-3.000 to  3.000, step  0.200 QU.)"),
               std::string::npos) << screen;
