@@ -11,7 +11,6 @@
 #include "rivi/map_run.hpp"
 #include "rivi/peak_search.hpp"
 #include "rivi/row_plain.hpp"
-#include "rivi/trial.hpp"
 
 namespace rivi {
 

@@ -194,16 +194,4 @@ TEST(RefinementCycle, ABracketAroundARightAngleTriesExactlyZero)
     EXPECT_EQ(t.asked.size(), 3u);
 }
 
-TEST(RefinementCycle, NonPositiveValuesAreReportedAndPaused)
-{
-    testing_support::FakeConsole c("\n\n\n");
-    Table t;
-    rivi::RefinementRun run;
-    run.f_best = 0.0;
-    rivi::RefinedParameter p{5.0, 0.0};
-    rivi::P_ref_cycle(c.con, t.function(), p, 1.0, run);
-    EXPECT_NE(c.screen().find("** P_ref_cyc: f0= 0.0"), std::string::npos) << c.screen();
-    EXPECT_NE(c.screen().find("Press ENTER to continue"), std::string::npos);
-}
-
 } // namespace
