@@ -502,6 +502,30 @@ void Console::flush()
     backend_.flush();
 }
 
+void Console::hand_over_terminal()
+{
+    flush_window_buffer();
+    // The program's output starts on a line of its own, not behind a reply.
+    if (window_is_full() && cx_ != 1)
+        put("\n");
+    if (!redirected_)
+        backend_.write("\x1b[0m");
+    backend_.flush();
+    if (!input_redirected_)
+        backend_.raw_mode(false);
+}
+
+// Where the other program left the cursor is unknown; it has ended its
+// output on a fresh line of the terminal, taken as the bottom row.
+void Console::take_back_terminal()
+{
+    cx_ = wx1_;
+    if (redirected_)
+        return;
+    cy_ = wy2_;
+    emit_attribute();
+}
+
 void Console::restore()
 {
     flush_window_buffer();

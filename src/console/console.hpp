@@ -79,6 +79,11 @@ public:
 
     // Resets colours and the terminal mode (end of run, signals).
     void restore();
+    // Around another program on the same terminal: everything written so far
+    // shown, colours reset and the normal mode while it runs; the system's
+    // colours again afterwards.
+    void hand_over_terminal();
+    void take_back_terminal();
     void flush();
 
     // The character at a screen position (1-based), from the screen model.

@@ -1,4 +1,6 @@
 // RU and the operating-system command runner with its start-error report.
+// Commands run to their end before the system writes again: on a shared
+// terminal their output would otherwise land on top of the prompt.
 #include <string>
 
 #include "console/console.hpp"
@@ -10,11 +12,17 @@
 
 namespace control {
 
-void report_start_error(Session& s, std::string_view name, int code)
+void report_start_error(Session& s, std::string_view name, int code, std::string_view program)
 {
+    std::string who = name.empty() ? "Windows" : std::string(name);
+    if (code == console::not_found) {
+        s.con.endl();
+        s.con.line("** Could not execute " + who + " command:  " + std::string(program) +
+                   " not found **");
+        return;
+    }
     if (code < 1 || code > 31)
         return;
-    std::string who = name.empty() ? "Windows" : std::string(name);
     std::string text;
     switch (code) {
     case 2: text = "File not found or\n   command interpreter not found in COMSPEC"; break;
@@ -39,20 +47,14 @@ void run_os_command(Session& s, std::string command, std::string_view name)
         con.endl();
         command = console::read_reply(con, "O/S Command to be run: ");
     }
-    int result;
-    if (console::squeeze_upper(command) == "CLS") {
+    int result = 0;
+    if (console::squeeze_upper(command) == "CLS")
         con.clear_screen();  // the one DOS command with a screen effect here
-        result = 0;
-    } else {
-        con.flush();
-        result = console::start_shell_command(command);
-    }
-    if (result > 232)
-        result = 0;
+    else
+        result = console::run_command(con, command);
     s.run.os_exec_result = result;
-    con.goto_xy(1, 25);
     if (result != 0)
-        report_start_error(s, name, result);
+        report_start_error(s, name, result, console::program_of(command));
     if (s.ds.Nobs == 0)
         con.endl();
 }

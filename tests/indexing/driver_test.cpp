@@ -90,7 +90,8 @@ TEST_F(Driver, TheWholeRoadOfAnIndexingRun)
     // LO and IN hand over; the program indexes CORUNDUM.QIT; the restart
     // reloads the dataset under its name, LC loads the new cell and CA
     // finds every observed line on it.
-    fs::copy_file(fs::path(__FILE__).parent_path() / ".." / ".." / "examples" / "CORUNDUM.CDT", work / "CORUNDUM.CDT");
+    fs::copy_file(build_dir() / "share" / "latticor" / "examples" / "CORUNDUM.CDT",
+                  work / "CORUNDUM.CDT");
     std::string dataset = read_file((work / "CORUNDUM.CDT").string());
     in_work("run1.in", "lo\ncorundum\nin\nit\n\n\n\n\n\n\n");
     in_work("run2.in", "\nlc\n\n\n1\n\nn\nca\n\n\n\nf\n\n\n\nqu\n");
@@ -128,6 +129,31 @@ TEST_F(Driver, EachSteeringRequestIsDoneOrPlainlyRefused)
     EXPECT_TRUE(shown("latticor-run: treor90 is not installed (not on PATH, nor in ")) << screen;
     EXPECT_TRUE(shown(": ABC.TRD was not indexed\nlatticor-run: starting latticor again\n"));
     EXPECT_EQ(read_file((work / ".runs").string()), "4\n");
+}
+
+TEST_F(Driver, ANameThatLooksLikeAnOptionReachesTheProgramAsAFile)
+{
+    in_work("-RF.ITD", "native input\r\n");
+    in_work("run1.in", "di\ny\n\n-rf.itd\n\n");
+    in_work("run2.in", "qu\n");
+    ASSERT_EQ(run_driver(), 0) << screen;
+    EXPECT_EQ(read_file((work / "ito12.args").string()), "./-RF.ITD\n") << screen;
+}
+
+TEST_F(Driver, StopsWhenTheProgramCouldNotKeepTheDataset)
+{
+    // A failed shutdown save ends latticor with status 1: starting it again
+    // would lose the dataset that _RELOAD.CDT should have held.
+    in_work("run1.in", "qu\n");
+    in_work("run1.after", "printf 'SET _P2Qdset=ABC\\r\\nSET _P2Qid=IT\\r\\n' > _SETPARM.BAT\n"
+                          "rc=1\n");
+    EXPECT_EQ(run_driver(), 1) << screen;
+    EXPECT_EQ(read_file((work / ".runs").string()), "1\n");
+    EXPECT_FALSE(exists((work / "ito12.args").string()));
+    EXPECT_TRUE(shown("latticor-run: latticor ended with exit status 1: the working dataset may "
+                      "not have been\nlatticor-run: saved to _RELOAD.CDT, so latticor is not "
+                      "started again\n"))
+        << screen;
 }
 
 } // namespace
