@@ -1,7 +1,9 @@
 // RU and the operating-system command runner with its start-error report.
 // Commands run to their end before the system writes again: on a shared
 // terminal their output would otherwise land on top of the prompt.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "console/console.hpp"
 #include "console/platform.hpp"
@@ -11,6 +13,41 @@
 #include "control/session.hpp"
 
 namespace control {
+
+namespace {
+
+// The DOS listing the system issues itself, "DIR <path><pattern> /ON /W":
+// the matching files (case ignored) in name order, five to a line. Returns
+// false for any other command.
+bool dos_dir(console::Console& con, const std::string& command)
+{
+    const std::string u = console::upper(command);
+    const std::string tail = " /ON /W";
+    if (u.rfind("DIR ", 0) != 0 || u.size() < 4 + tail.size() ||
+        u.compare(u.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    std::string spec = command.substr(4, command.size() - 4 - tail.size());
+    std::replace(spec.begin(), spec.end(), '\\', '/');
+    const std::size_t slash = spec.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : spec.substr(0, slash + 1);
+    std::vector<std::string> names =
+        console::matching_files(dir, slash == std::string::npos ? spec : spec.substr(slash + 1));
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return console::upper(a) < console::upper(b);
+    });
+    con.endl();
+    if (names.empty())
+        con.line("File Not Found");
+    for (std::size_t i = 0; i < names.size(); i += 5) {
+        std::string row;
+        for (std::size_t j = i; j < std::min(i + 5, names.size()); ++j)
+            row += names[j] + console::blanks(16 - static_cast<int>(names[j].size()));
+        con.line(console::trim_right(row));
+    }
+    return true;
+}
+
+} // namespace
 
 void report_start_error(Session& s, std::string_view name, int code, std::string_view program)
 {
@@ -47,10 +84,11 @@ void run_os_command(Session& s, std::string command, std::string_view name)
         con.endl();
         command = console::read_reply(con, "O/S Command to be run: ");
     }
+    // The two DOS commands the system issues itself are done here.
     int result = 0;
     if (console::squeeze_upper(command) == "CLS")
-        con.clear_screen();  // the one DOS command with a screen effect here
-    else
+        con.clear_screen();
+    else if (!dos_dir(con, command))
         result = console::run_command(con, command);
     s.run.os_exec_result = result;
     if (result != 0)
