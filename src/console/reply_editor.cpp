@@ -53,7 +53,7 @@ private:
 
 void History::add(std::string_view reply)
 {
-    if (trim_right(std::string(reply)).find_first_not_of(' ') == std::string::npos)
+    if (reply.find_first_not_of(' ') == std::string_view::npos)
         return;
     if (!entries_.empty() && entries_.back() == reply)
         return;

@@ -150,18 +150,6 @@ TEST_F(RunCommand, StartErrorsMapToTheirCodes)
               5);
 }
 
-TEST_F(RunCommand, OutputFollowsWhatWasWrittenOnAFreshLine)
-{
-    // The reply was echoed without a line end; the program's output must not
-    // run on behind it.
-    testing_support::FakeConsole f;
-    f.con.put("O/S Command to be run: ls");
-    console::run_command(f.con, "true");
-    f.con.put("after");
-    EXPECT_EQ(f.screen(), "O/S Command to be run: ls\nafter");
-    EXPECT_EQ(f.con.where_x(), 6);
-}
-
 TEST(ShellWords, QuotedAndNeverTakenForAnOption)
 {
     EXPECT_EQ(console::shell_quote("a b"), "'a b'");
@@ -200,14 +188,6 @@ TEST(ShellWords, EditorAndPagerFollowTheUnixConventions)
     bin.touch("less", "#!/bin/sh\n");
     ::chmod((bin.dir() + "less").c_str(), 0755);
     EXPECT_EQ(console::default_pager(), "less");
-}
-
-TEST(HomeDirectory, LiesBesideTheFolderOfTheProgram)
-{
-    // This test program runs from <build>/tests: the home is <build>/share/latticor/.
-    std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe");
-    EXPECT_EQ(console::home_directory(),
-              exe.parent_path().parent_path().string() + "/share/latticor/");
 }
 
 } // namespace

@@ -48,14 +48,4 @@ TEST(OsCommand, AProgramTheShellCannotFindIsNamed)
     EXPECT_EQ(f.screen(), "\n** Could not execute UNSCALE command:  no-such-program-here not found **\n\n");
 }
 
-TEST(OsCommand, ClsClearsWithoutStartingAnything)
-{
-    NoShell no_shell;
-    FakeSession f;
-    f.s.ds.Nobs = 1;
-    control::run_os_command(f.s, "Cls", "O/S");
-    EXPECT_EQ(f.s.run.os_exec_result, 0);
-    EXPECT_EQ(f.screen(), "");
-}
-
 } // namespace
