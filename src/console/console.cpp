@@ -536,9 +536,11 @@ std::string Console::read_typed_line()
         }
         reply += static_cast<char>(b);
     }
+    // Redirected input is echoed where a terminal would have shown it; a
+    // terminal whose output is redirected has shown the typing itself.
     if (input_redirected_)
         put(reply);
-    return reply;  // the terminal showed the typing; the output has none of it
+    return reply;
 }
 
 void Console::show_field(int column, std::string_view text, int cursor_column)
@@ -546,7 +548,8 @@ void Console::show_field(int column, std::string_view text, int cursor_column)
     column = std::clamp(column, 1, columns);
     for (int x = column; x <= columns; ++x) {
         const std::size_t i = static_cast<std::size_t>(x - column);
-        screen_[cy_][x] = Cell{i < text.size() ? text[i] : ' ', static_cast<unsigned char>(attribute_)};
+        screen_[cy_][x] =
+            Cell{i < text.size() ? text[i] : ' ', static_cast<unsigned char>(attribute_)};
     }
     cx_ = std::clamp(cursor_column, 1, columns + 1);
     if (redirected_)

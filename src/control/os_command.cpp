@@ -26,12 +26,12 @@ bool dos_dir(console::Console& con, const std::string& command)
     if (u.rfind("DIR ", 0) != 0 || u.size() < 4 + tail.size() ||
         u.compare(u.size() - tail.size(), tail.size(), tail) != 0)
         return false;
-    std::string spec = command.substr(4, command.size() - 4 - tail.size());
-    std::replace(spec.begin(), spec.end(), '\\', '/');
-    const std::size_t slash = spec.rfind('/');
-    const std::string dir = slash == std::string::npos ? "" : spec.substr(0, slash + 1);
+    std::string files = command.substr(4, command.size() - 4 - tail.size());
+    std::replace(files.begin(), files.end(), '\\', '/');
+    const std::size_t slash = files.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : files.substr(0, slash + 1);
     std::vector<std::string> names =
-        console::matching_files(dir, slash == std::string::npos ? spec : spec.substr(slash + 1));
+        console::matching_files(dir, slash == std::string::npos ? files : files.substr(slash + 1));
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return console::upper(a) < console::upper(b);
     });
