@@ -7,10 +7,6 @@
 
 #include "console/textfile.hpp"
 
-namespace control {
-struct Session;
-}
-
 namespace console {
 
 class Console;
@@ -28,30 +24,26 @@ struct Channels {
     TextFile map_sum;
 };
 
-// OF, PR, EF.
-void OF(control::Session& s);
-void PR(control::Session& s);
-void EF(control::Session& s);
-
 // Sets the output code (printer bit 1, copy bit 2) and the channels that
 // follow from it.
-void set_output_code(control::Session& s, int code);
-void toggle_copy(control::Session& s);
-void toggle_printer(control::Session& s);
-void end_copy_file(control::Session& s);
+void set_output_code(Console& con, Channels& ch, int code);
+// OF, PR and EF: the two toggles and the end-of-file mark.
+void toggle_copy(Console& con, Channels& ch);
+void toggle_printer(Console& con, Channels& ch);
+void end_copy_file(Console& con, Channels& ch);
 
-// Opens the copy file for the working dataset when the copy bit is set;
-// true when the copy file is open afterwards.
-bool ensure_copy_open(control::Session& s);
-void open_copy(control::Session& s, std::string_view name);
-void close_copy(control::Session& s);
+// Opens the copy file for the dataset `dset` when the copy bit is set; true
+// when the copy file is open afterwards.
+bool ensure_copy_open(Console& con, Channels& ch, std::string_view dset);
+void open_copy(Console& con, Channels& ch, std::string_view name);
+void close_copy(Channels& ch);
 // After a report: the printing notice, and a form feed into the copy.
-void report_end(control::Session& s);
+void report_end(Console& con, Channels& ch, std::string_view dset);
 // The one-line notice that printing is not supported.
 void printing_notice(Console& con);
 // Opens "<name>.LOG" for appending unless open; true when open.
-bool open_log_file(control::Session& s, std::string_view name);
-void open_map_files(control::Session& s, std::string_view name);
+bool open_log_file(Console& con, Channels& ch, std::string_view name);
+void open_map_files(Console& con, Channels& ch, std::string_view name);
 
 // The shutdown closes every file that is open.
 void close_all(Channels& ch);

@@ -12,7 +12,8 @@ namespace {
 constexpr int pc_to_ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
 
 // Scan codes of the keys the system relies on.
-constexpr int scan_home = 71, scan_left = 75, scan_right = 77, scan_end = 79;
+constexpr int scan_home = 71, scan_up = 72, scan_left = 75, scan_right = 77, scan_end = 79;
+constexpr int scan_down = 80;
 constexpr int scan_ins = 82, scan_del = 83, scan_ctrl_left = 115, scan_ctrl_right = 116;
 
 } // namespace
@@ -312,7 +313,15 @@ int Console::next_byte(int timeout_ms)
         lookahead_ = Backend::timeout;
         return b;
     }
-    return backend_.read_byte(timeout_ms);
+    for (;;) {
+        int b = backend_.read_byte(timeout_ms);
+        if (b != Backend::resumed)
+            return b;
+        // Back from a stop (Ctrl-Z): the terminal shows the shell's lines;
+        // the question is written again below them.
+        emit_attribute();
+        redraw_row();
+    }
 }
 
 // The byte after ESC decides: "[" starts a control sequence, "O" a
@@ -339,6 +348,8 @@ int Console::key_from_escape()
         case 'F': scan = scan_end; break;
         case 'D': scan = scan_left; break;       // cursor keys in application mode
         case 'C': scan = scan_right; break;
+        case 'A': scan = scan_up; break;
+        case 'B': scan = scan_down; break;
         case 'd': scan = scan_ctrl_left; break;  // rxvt's Ctrl-arrows
         case 'c': scan = scan_ctrl_right; break;
         default: break;
@@ -362,6 +373,8 @@ int Console::key_from_escape()
         switch (final) {
         case 'D': scan = ctrl ? scan_ctrl_left : scan_left; break;
         case 'C': scan = ctrl ? scan_ctrl_right : scan_right; break;
+        case 'A': scan = scan_up; break;
+        case 'B': scan = scan_down; break;
         case 'H': scan = scan_home; break;
         case 'F': scan = scan_end; break;
         case '~':
@@ -389,7 +402,7 @@ int Console::read_key()
     if (input_ended_)
         return 3;
     flush();
-    const bool raw = !input_redirected_;
+    const bool raw = !input_redirected_ && !holding_keys_;
     if (raw)
         backend_.raw_mode(true);
     int key;
@@ -425,6 +438,26 @@ int Console::read_key()
     return key;
 }
 
+void Console::hold_keys(bool signals)
+{
+    if (input_redirected_ || holding_keys_)
+        return;
+    flush();
+    if (signals)
+        backend_.reply_mode(true);
+    else
+        backend_.raw_mode(true);
+    holding_keys_ = true;
+}
+
+void Console::release_keys()
+{
+    if (!holding_keys_)
+        return;
+    backend_.raw_mode(false);
+    holding_keys_ = false;
+}
+
 void Console::flush_keys()
 {
     pending_scan_ = -1;
@@ -445,7 +478,35 @@ std::string Console::read_line()
     if (input_ended_)
         throw InputEnded{pending_signal()};
     flush();
-    const int column = cx_;
+    if (!input_redirected_ && !redirected_)
+        return read_reply_line(nullptr);
+    return read_typed_line();
+}
+
+std::string Console::read_command_line()
+{
+    if (input_ended_)
+        throw InputEnded{pending_signal()};
+    flush();
+    if (!input_redirected_ && !redirected_)
+        return read_reply_line(&history_);
+    return read_typed_line();
+}
+
+std::string Console::read_reply_line(History* history)
+{
+    try {
+        return edit_reply(*this, history);
+    } catch (const InputEnded&) {
+        input_ended_ = true;
+        throw;
+    }
+}
+
+// A line as the input stream gives it: redirected input (echoed), or a
+// terminal's own line editing when only the output is redirected.
+std::string Console::read_typed_line()
+{
     std::string reply;
     for (;;) {
         int b;
@@ -475,31 +536,75 @@ std::string Console::read_line()
         }
         reply += static_cast<char>(b);
     }
-    if (input_redirected_) {
+    // Redirected input is echoed where a terminal would have shown it; a
+    // terminal whose output is redirected has shown the typing itself.
+    if (input_redirected_)
         put(reply);
-        return reply;
-    }
-    if (redirected_)
-        return reply;  // the terminal showed the typing; the output has none of it
-    // The terminal echoed the reply and its line end, scrolling when the
-    // question stood on the bottom row: go back behind the reply.
-    const int len = static_cast<int>(reply.size());
-    if (cy_ == rows) {
-        newline_full();
-        cy_ = rows - 1;
-    }
-    backend_.write("\x1b[A\x1b[" + std::to_string(std::min(column + len, columns)) + "G");
-    for (int i = 0; i < len && column + i <= columns; ++i)
-        screen_[cy_][column + i] = Cell{reply[static_cast<std::size_t>(i)],
-                                        static_cast<unsigned char>(attribute_)};
-    cx_ = std::min(column + len, columns + 1);
     return reply;
+}
+
+void Console::show_field(int column, std::string_view text, int cursor_column)
+{
+    column = std::clamp(column, 1, columns);
+    for (int x = column; x <= columns; ++x) {
+        const std::size_t i = static_cast<std::size_t>(x - column);
+        screen_[cy_][x] =
+            Cell{i < text.size() ? text[i] : ' ', static_cast<unsigned char>(attribute_)};
+    }
+    cx_ = std::clamp(cursor_column, 1, columns + 1);
+    if (redirected_)
+        return;
+    std::string out = "\x1b[" + std::to_string(column) + "G";
+    for (char c : text)
+        out += encode(c);
+    out += "\x1b[K\x1b[" + std::to_string(std::min(cx_, columns)) + "G";
+    backend_.write(out);
+    backend_.flush();
+}
+
+void Console::redraw_row()
+{
+    if (redirected_)
+        return;
+    int last = columns;
+    while (last > 0 && screen_[cy_][last].ch == ' ')
+        --last;
+    std::string out = "\r";
+    for (int x = 1; x <= last; ++x)
+        out += encode(screen_[cy_][x].ch);
+    out += "\x1b[K\x1b[" + std::to_string(std::min(cx_, columns)) + "G";
+    backend_.write(out);
+    backend_.flush();
 }
 
 void Console::flush()
 {
     flush_window_buffer();
     backend_.flush();
+}
+
+void Console::hand_over_terminal()
+{
+    flush_window_buffer();
+    // The program's output starts on a line of its own, not behind a reply.
+    if (window_is_full() && cx_ != 1)
+        put("\n");
+    if (!redirected_)
+        backend_.write("\x1b[0m");
+    backend_.flush();
+    if (!input_redirected_)
+        backend_.raw_mode(false);
+}
+
+// Where the other program left the cursor is unknown; it has ended its
+// output on a fresh line of the terminal, taken as the bottom row.
+void Console::take_back_terminal()
+{
+    cx_ = wx1_;
+    if (redirected_)
+        return;
+    cy_ = wy2_;
+    emit_attribute();
 }
 
 void Console::restore()

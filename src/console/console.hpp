@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "console/reply_editor.hpp"
 #include "console/sink.hpp"
 
 namespace console {
@@ -21,16 +22,22 @@ class Backend {
 public:
     static constexpr int eof = -1;
     static constexpr int timeout = -2;
+    static constexpr int resumed = -3;  // the run was stopped and continued (SIGCONT)
 
     virtual ~Backend() = default;
     virtual bool output_is_terminal() const = 0;
     virtual bool input_is_terminal() const = 0;
     virtual void write(std::string_view bytes) = 0;
     virtual void flush() = 0;
-    // Next input byte (0..255), eof, or timeout when none came within
-    // timeout_ms (a negative timeout waits). Throws InputEnded on a signal.
+    // Next input byte (0..255), eof, timeout when none came within
+    // timeout_ms (a negative timeout waits), or resumed. Throws InputEnded on
+    // a terminating signal.
     virtual int read_byte(int timeout_ms) = 0;
+    // Single keys: no line editing, no echo, no signal keys.
     virtual void raw_mode(bool on) = 0;
+    // Keys of a reply: as raw, except that Ctrl-C and Ctrl-Z still interrupt
+    // and stop the run.
+    virtual void reply_mode(bool on) { raw_mode(on); }
     virtual void discard_input() = 0;
 };
 
@@ -68,6 +75,11 @@ public:
     // One keystroke: a character code, or 0 followed by the scan code on the
     // next call. At end of input returns 3 (the field editor accepts on it).
     int read_key();
+    // Keeps the terminal in its key mode over a run of keys (an edited
+    // field), so that nothing typed between two keys is echoed; `signals`
+    // keeps Ctrl-C and Ctrl-Z working.
+    void hold_keys(bool signals);
+    void release_keys();
     void flush_keys();
     void beep();
 
@@ -75,10 +87,25 @@ public:
     // echoed; on a terminal the cursor goes back behind the reply on the
     // question row. Throws InputEnded.
     std::string read_line();
+    // The same for the command prompt, whose replies on a terminal keep a
+    // history that Up and Down step through.
+    std::string read_command_line();
     bool input_ended() const { return input_ended_; }
+
+    // The rest of the cursor's row from `column` shows `text` and the cursor
+    // stands at `cursor_column` (the reply editor's drawing).
+    void show_field(int column, std::string_view text, int cursor_column);
+    // The cursor's row written again with the colours, after the run was
+    // stopped and continued.
+    void redraw_row();
 
     // Resets colours and the terminal mode (end of run, signals).
     void restore();
+    // Around another program on the same terminal: everything written so far
+    // shown, colours reset and the normal mode while it runs; the system's
+    // colours again afterwards.
+    void hand_over_terminal();
+    void take_back_terminal();
     void flush();
 
     // The character at a screen position (1-based), from the screen model.
@@ -111,6 +138,8 @@ private:
     void draw_rows(int y1, int y2, int x1, int x2);
     int next_byte(int timeout_ms);
     int key_from_escape();
+    std::string read_typed_line();
+    std::string read_reply_line(History* history);
 
     Backend& backend_;
     bool redirected_;
@@ -124,6 +153,8 @@ private:
     int pending_scan_ = -1;
     int lookahead_ = Backend::timeout;           // a byte read ahead and not yet used
     int utf8_continuations_ = 0;                 // bytes still due in a UTF-8 sequence
+    bool holding_keys_ = false;
+    History history_;                            // replies at the command prompt
 };
 
 // The real terminal on file descriptors 0 and 1.
@@ -137,10 +168,15 @@ public:
     void flush() override;
     int read_byte(int timeout_ms) override;
     void raw_mode(bool on) override;
+    void reply_mode(bool on) override;
     void discard_input() override;
     void restore_terminal();
 
 private:
+    enum class Mode { normal, raw, reply };
+    void set_mode(Mode mode);
+
+    Mode mode_ = Mode::normal;
     bool out_tty_;
     bool in_tty_;
     std::string out_;
@@ -149,6 +185,8 @@ private:
 };
 
 // SIGINT, SIGTERM and SIGHUP: the next read ends the run with InputEnded.
+// SIGTSTP: the terminal is restored before the run stops; after SIGCONT the
+// next read sets the modes and colours again and redraws the prompt's row.
 void install_signal_handlers();
 // The signal that arrived, or 0.
 int pending_signal();

@@ -49,132 +49,114 @@ bool is_delimiter(char c)
 
 bool in_word(char c) { return !is_delimiter(c); }
 
-// The field's text and cursor, and the keystrokes that change them. Positions
-// are 1-based; only the first `width` characters of the buffer are used.
-class Field {
-public:
-    Field(int width, std::string starting) : width_(width), starting_(std::move(starting))
-    {
-        load_starting_text();
-    }
+} // namespace
 
-    // Applies one key; false when the key accepts the field.
-    bool apply(int key);
+Field::Field(int width, std::string starting)
+    : width_(width), starting_(trim_right(starting))
+{
+    load(starting_);
+}
 
-    int cursor() const { return cursor_; }
-    std::string_view visible() const { return std::string_view(buffer_).substr(0, width_); }
-    std::string result() const { return trim_right(buffer_); }
+std::string Field::result() const { return trim_right(buffer_); }
 
-private:
-    char& at(int p) { return buffer_[static_cast<std::size_t>(p - 1)]; }
-    char at(int p) const { return buffer_[static_cast<std::size_t>(p - 1)]; }
+// Position of the last non-blank character, at least 1.
+int Field::text_end() const
+{
+    for (int p = width_; p >= 1; --p)
+        if (at(p) != ' ')
+            return p;
+    return 1;
+}
 
-    // Position of the last non-blank character, at least 1.
-    int text_end() const
-    {
-        for (int p = width_; p >= 1; --p)
-            if (at(p) != ' ')
-                return p;
-        return 1;
-    }
+// A text with the cursor behind it (at 1 when it is empty, at the last
+// position when it fills the field).
+void Field::load(std::string_view text)
+{
+    buffer_.assign(static_cast<std::size_t>(std::max(width_, buffer_size)), ' ');
+    std::size_t n = std::min(text.size(), static_cast<std::size_t>(width_));
+    buffer_.replace(0, n, text.substr(0, n));
+    int last = text_end();
+    if (text.empty())
+        cursor_ = 1;
+    else
+        cursor_ = last < width_ ? last + 1 : width_;
+}
 
-    // The starting text, with the cursor behind it (at 1 when it is empty, at
-    // the last position when it fills the field).
-    void load_starting_text()
-    {
-        buffer_.assign(buffer_size, ' ');
-        std::size_t n = std::min(starting_.size(), static_cast<std::size_t>(width_));
-        buffer_.replace(0, n, starting_, 0, n);
-        int last = text_end();
-        if (starting_.empty())
-            cursor_ = 1;
-        else
-            cursor_ = last < width_ ? last + 1 : width_;
-    }
+void Field::set_text(std::string_view text) { load(text); }
 
-    void delete_at_cursor()
-    {
-        for (int p = cursor_; p < width_; ++p)
-            at(p) = at(p + 1);
-        at(width_) = ' ';
-    }
+void Field::delete_at_cursor()
+{
+    for (int p = cursor_; p < width_; ++p)
+        at(p) = at(p + 1);
+    at(width_) = ' ';
+}
 
-    void type(char c)
-    {
-        if (!insert_mode_) {
-            at(cursor_) = c;
-            return;
-        }
-        for (int p = width_; p > cursor_; --p)
-            at(p) = at(p - 1);
+void Field::type(char c)
+{
+    if (!insert_mode_) {
         at(cursor_) = c;
-        if (cursor_ < width_)
-            ++cursor_;
+        return;
     }
+    for (int p = width_; p > cursor_; --p)
+        at(p) = at(p - 1);
+    at(cursor_) = c;
+    if (cursor_ < width_)
+        ++cursor_;
+}
 
-    void go_to_end()
-    {
-        int last = text_end();
-        cursor_ = last;
-        bool empty = at(1) == ' ' && last == 1;
-        if (last < width_ && !empty)
-            ++cursor_;
-    }
+void Field::go_to_end()
+{
+    int last = text_end();
+    cursor_ = last;
+    bool empty = at(1) == ' ' && last == 1;
+    if (last < width_ && !empty)
+        ++cursor_;
+}
 
-    // Left over blanks, then back to the first character of the word; a
-    // delimiter other than the blank is a stop of its own.
-    void word_left()
-    {
-        if (cursor_ <= 1)
-            return;
-        int p = cursor_ - 1;
-        while (p > 1 && at(p) == ' ')
+// Left over blanks, then back to the first character of the word; a
+// delimiter other than the blank is a stop of its own.
+void Field::word_left()
+{
+    if (cursor_ <= 1)
+        return;
+    int p = cursor_ - 1;
+    while (p > 1 && at(p) == ' ')
+        --p;
+    if (in_word(at(p)))
+        while (p > 1 && in_word(at(p - 1)))
             --p;
-        if (in_word(at(p)))
-            while (p > 1 && in_word(at(p - 1)))
-                --p;
-        cursor_ = p;
-    }
+    cursor_ = p;
+}
 
-    // Past the rest of the word (or the delimiter under the cursor) and the
-    // blanks after it; never beyond the position after the text.
-    void word_right()
-    {
-        int p = cursor_;
-        if (in_word(at(p))) {
-            while (p < width_ && in_word(at(p)))
-                ++p;
-            if (at(p) != ' ') {
-                cursor_ = p;  // a delimiter other than the blank, or the field's end
-                return;
-            }
-        } else if (at(p) != ' ' && p < width_) {
+// Past the rest of the word (or the delimiter under the cursor) and the
+// blanks after it; never beyond the position after the text.
+void Field::word_right()
+{
+    int p = cursor_;
+    if (in_word(at(p))) {
+        while (p < width_ && in_word(at(p)))
             ++p;
+        if (at(p) != ' ') {
+            cursor_ = p;  // a delimiter other than the blank, or the field's end
+            return;
         }
-        int last = text_end();
-        while (p < width_ && p <= last && at(p) == ' ')
-            ++p;
-        cursor_ = p;
+    } else if (at(p) != ' ' && p < width_) {
+        ++p;
     }
+    int last = text_end();
+    while (p < width_ && p <= last && at(p) == ' ')
+        ++p;
+    cursor_ = p;
+}
 
-    void delete_word()
-    {
-        if (cursor_ <= text_end())
-            delete_at_cursor();
-        for (int guard = 0; guard < width_ && in_word(at(cursor_)); ++guard)
-            delete_at_cursor();
-        delete_at_cursor();  // the delimiter that ended the word
-    }
-
-    int width_;
-    std::string starting_;
-    std::string buffer_;
-    int cursor_ = 1;
-    bool insert_mode_ = true;
-    std::string undo_buffer_;
-    int undo_cursor_ = 1;
-    bool have_undo_ = false;
-};
+void Field::delete_word()
+{
+    if (cursor_ <= text_end())
+        delete_at_cursor();
+    for (int guard = 0; guard < width_ && in_word(at(cursor_)); ++guard)
+        delete_at_cursor();
+    delete_at_cursor();  // the delimiter that ended the word
+}
 
 bool Field::apply(int key)
 {
@@ -193,7 +175,7 @@ bool Field::apply(int key)
     case ctrl_c:
         return false;
     case esc:
-        load_starting_text();
+        load(starting_);
         break;
     case left:
     case ctrl_s:
@@ -241,6 +223,8 @@ bool Field::apply(int key)
     }
     return true;
 }
+
+namespace {
 
 int next_key(Console& con)
 {
@@ -291,7 +275,7 @@ std::string edit_line(Console& con, int column, int row, int width, std::string_
         width = Console::columns - x - f - 1;
     width = std::clamp(width, 1, buffer_size);
 
-    Field field(width, trim_right(initial));
+    Field field(width, std::string(initial));
     if (con.redirected())
         return edit_redirected(con, x, width, field, show_ruler, framed);
 
@@ -311,14 +295,17 @@ std::string edit_line(Console& con, int column, int row, int width, std::string_
             con.put(std::string(1, bar));
         con.goto_xy(field.cursor(), 1);
     };
+    con.hold_keys(false);  // Ctrl-C and Ctrl-Z are editing keys here
     try {
         draw();
         while (field.apply(next_key(con)))
             draw();
     } catch (...) {
+        con.release_keys();
         con.set_window(1, 1, Console::columns, Console::rows);  // a signal ends the run
         throw;
     }
+    con.release_keys();
 
     con.set_window(1, 1, Console::columns, Console::rows);
     if (row < Console::rows) {

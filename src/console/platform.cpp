@@ -1,5 +1,7 @@
-// POSIX file lookup, directories and process start.
+// POSIX file lookup, directories, the home directory and running commands.
 #include "console/platform.hpp"
+
+#include "console/console.hpp"
 
 #include <cerrno>
 #include <csignal>
@@ -95,9 +97,16 @@ bool dos_match(const std::string& pattern, const std::string& name)
     return match_part(pb.c_str(), nb.c_str()) && match_part(pe.c_str(), ne.c_str());
 }
 
-int spawn(const char* file, char* const argv[], bool search_path)
+// Starts the interpreter on `command`; its process id, or the start-error
+// code as a negative number.
+pid_t start_shell(const std::string& command, int& error)
 {
-    reap_children();
+    const char* comspec = std::getenv("COMSPEC");
+    std::string shell = (comspec != nullptr && *comspec != '\0') ? comspec : "/bin/sh";
+    std::string dash_c = "-c";
+    std::string cmd = command;
+    char* argv[] = {shell.data(), dash_c.data(), cmd.data(), nullptr};
+
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     // Redirected input is the script of this run: a child must not eat it.
@@ -105,24 +114,67 @@ int spawn(const char* file, char* const argv[], bool search_path)
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
+    // What this run ignores or catches, the command gets in the usual way.
     sigset_t defaults;
     sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGCHLD);
+    for (int sig : {SIGPIPE, SIGCHLD, SIGINT, SIGQUIT, SIGTSTP, SIGXFSZ})
+        sigaddset(&defaults, sig);
     posix_spawnattr_setsigdefault(&attr, &defaults);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    int rc = search_path ? posix_spawnp(&pid, file, &actions, &attr, argv, environ)
-                         : posix_spawn(&pid, file, &actions, &attr, argv, environ);
+    const bool search_path = shell.find('/') == std::string::npos;
+    int rc = search_path ? posix_spawnp(&pid, shell.c_str(), &actions, &attr, argv, environ)
+                         : posix_spawn(&pid, shell.c_str(), &actions, &attr, argv, environ);
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     switch (rc) {
-    case 0: return 0;
-    case ENOENT: case ENOTDIR: return 2;
-    case EACCES: case ENOEXEC: case EPERM: return 5;
-    case ENOMEM: case EAGAIN: return 8;
-    default: return rc;
+    case 0: error = 0; return pid;
+    case ENOENT: case ENOTDIR: error = 2; break;
+    case EACCES: case ENOEXEC: case EPERM: error = 5; break;
+    case ENOMEM: case EAGAIN: error = 8; break;
+    default: error = rc; break;
     }
+    return -1;
+}
+
+// The exit status of a finished child; -1 when it ended by a signal.
+int wait_for(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool executable_file(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// Is `name` an executable file in one of the directories of PATH?
+bool on_path(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    std::size_t from = 0;
+    for (;;) {
+        std::size_t colon = dirs.find(':', from);
+        std::string dir = dirs.substr(from, colon == std::string::npos ? colon : colon - from);
+        if (executable_file((dir.empty() ? "." : dir) + "/" + name))
+            return true;
+        if (colon == std::string::npos)
+            return false;
+        from = colon + 1;
+    }
+}
+
+std::string variable(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v != nullptr ? v : "";
 }
 
 } // namespace
@@ -232,22 +284,85 @@ std::vector<std::string> matching_files(const std::string& dir, const std::strin
     return names;
 }
 
-int start_shell_command(const std::string& command)
+std::string home_directory()
 {
-    const char* comspec = std::getenv("COMSPEC");
-    std::string shell = (comspec != nullptr && *comspec != '\0') ? comspec : "/bin/sh";
-    std::string dash_c = "-c";
-    std::string cmd = command;
-    char* argv[] = {shell.data(), dash_c.data(), cmd.data(), nullptr};
-    return spawn(shell.c_str(), argv, shell.find('/') == std::string::npos);
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return {};
+    std::string exe(buf, static_cast<std::size_t>(n));
+    // <prefix>/bin/latticor -> <prefix>
+    std::size_t slash = exe.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return {};
+    std::string bin = exe.substr(0, slash);
+    slash = bin.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return bin.substr(0, slash) + "/share/latticor/";
 }
 
-int start_program(const std::string& program, const std::string& argument)
+int run_command(Console& con, const std::string& command)
 {
-    std::string prog = program;
-    std::string arg = argument;
-    char* argv[] = {prog.data(), arg.data(), nullptr};
-    return spawn(prog.c_str(), argv, prog.find('/') == std::string::npos);
+    con.hand_over_terminal();
+    // Ctrl-C and Ctrl-\ at the terminal are meant for the command, which
+    // gets them too; this run stays, as with system().
+    struct sigaction ignore {}, old_int {}, old_quit {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGINT, &ignore, &old_int);
+    sigaction(SIGQUIT, &ignore, &old_quit);
+    int error = 0;
+    pid_t pid = start_shell(command, error);
+    int status = pid > 0 ? wait_for(pid) : 0;
+    sigaction(SIGINT, &old_int, nullptr);
+    sigaction(SIGQUIT, &old_quit, nullptr);
+    con.take_back_terminal();
+    if (pid <= 0)
+        return error;
+    if (status == not_found)
+        return not_found;
+    if (status == 126)  // found, but the shell could not execute it
+        return 5;
+    return 0;
+}
+
+int run_program(Console& con, const std::string& program, const std::string& argument)
+{
+    const std::string word = program_of(program);
+    const bool found = word.find('/') != std::string::npos ? executable_file(word) : on_path(word);
+    if (!found)
+        return not_found;
+    return run_command(con, program + " " + shell_argument(argument));
+}
+
+// The first shell word, with its quoting undone: enough of the shell's rules
+// for the program names this system writes and users type.
+std::string program_of(const std::string& command)
+{
+    std::string word;
+    std::size_t i = command.find_first_not_of(" \t");
+    char quote = 0;
+    for (; i < command.size(); ++i) {
+        char c = command[i];
+        if (quote != 0) {
+            if (c == quote)
+                quote = 0;
+            else if (quote == '"' && c == '\\' && i + 1 < command.size())
+                word += command[++i];
+            else
+                word += c;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+        } else if (c == '\\' && i + 1 < command.size()) {
+            word += command[++i];
+        } else if (c == ' ' || c == '\t' || c == ';' || c == '|' || c == '&') {
+            break;
+        } else {
+            word += c;
+        }
+    }
+    return word;
 }
 
 std::string shell_quote(const std::string& text)
@@ -263,11 +378,29 @@ std::string shell_quote(const std::string& text)
     return q;
 }
 
-void reap_children()
+std::string shell_argument(const std::string& name)
 {
-    int status = 0;
-    while (::waitpid(-1, &status, WNOHANG) > 0) {
+    return shell_quote(!name.empty() && name[0] == '-' ? "./" + name : name);
+}
+
+std::string default_editor()
+{
+    for (const char* name : {"VISUAL", "EDITOR"}) {
+        std::string chosen = variable(name);
+        if (!chosen.empty())
+            return chosen;
     }
+    if (!variable("DISPLAY").empty() || !variable("WAYLAND_DISPLAY").empty())
+        return "xdg-open";
+    return "vi";
+}
+
+std::string default_pager()
+{
+    std::string chosen = variable("PAGER");
+    if (!chosen.empty())
+        return chosen;
+    return on_path("less") ? "less" : "more";
 }
 
 } // namespace console

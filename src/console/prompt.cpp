@@ -227,7 +227,8 @@ std::string get_command(Console& con, std::string_view prompt, std::string_view 
             con.endl();
             con.endl();
         }
-        std::string reply = left_part(read_normalised_reply(con, prompt), 2);
+        con.put(prompt);
+        std::string reply = left_part(squeeze_upper(con.read_command_line()), 2);
         if (reply.empty()) {
             reply = std::string(def);
             if (!message.empty())

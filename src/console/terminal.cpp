@@ -14,6 +14,7 @@ namespace console {
 namespace {
 
 volatile std::sig_atomic_t received_signal = 0;
+volatile std::sig_atomic_t continued = 0;  // SIGCONT came: modes and screen to be set again
 
 termios saved_mode{};
 bool have_saved_mode = false;
@@ -43,6 +44,36 @@ void on_signal(int sig)
     received_signal = sig;
 }
 
+// No SA_RESTART: a blocked read returns at once.
+void catch_signal(int sig, void (*handler)(int))
+{
+    struct sigaction sa {};
+    sa.sa_handler = handler;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = 0;
+    sigaction(sig, &sa, nullptr);
+}
+
+// Ctrl-Z: the terminal goes back as it was found, then the run stops as it
+// would have without this handler; it goes on here after SIGCONT.
+void on_stop(int)
+{
+    const int saved_errno = errno;
+    restore_tty();
+    std::signal(SIGTSTP, SIG_DFL);
+    sigset_t stop, old;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &stop, &old);
+    ::raise(SIGTSTP);
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    catch_signal(SIGTSTP, on_stop);
+    continued = 1;
+    errno = saved_errno;
+}
+
+void on_continue(int) { continued = 1; }
+
 // A run that ends through exit() (an internal error) leaves the terminal as
 // it found it too, with everything written so far shown.
 void restore_at_exit()
@@ -69,6 +100,8 @@ void install_signal_handlers()
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);  // a closed pipe must not end the run unsaved
+    catch_signal(SIGTSTP, on_stop);
+    catch_signal(SIGCONT, on_continue);
 }
 
 int pending_signal() { return static_cast<int>(received_signal); }
@@ -123,6 +156,11 @@ int PosixBackend::read_byte(int timeout_ms)
         return in_[in_pos_++];
     for (;;) {
         check_signal();
+        if (continued != 0) {
+            continued = 0;
+            set_mode(mode_);
+            return resumed;
+        }
         pollfd pfd{STDIN_FILENO, POLLIN, 0};
         int r = ::poll(&pfd, 1, timeout_ms);
         if (r < 0) {
@@ -149,20 +187,29 @@ int PosixBackend::read_byte(int timeout_ms)
     }
 }
 
-void PosixBackend::raw_mode(bool on)
+void PosixBackend::raw_mode(bool on) { set_mode(on ? Mode::raw : Mode::normal); }
+
+void PosixBackend::reply_mode(bool on) { set_mode(on ? Mode::reply : Mode::normal); }
+
+void PosixBackend::set_mode(Mode mode)
 {
+    mode_ = mode;
     if (!in_tty_ || !have_saved_mode)
         return;
-    if (!on) {
+    if (mode == Mode::normal) {
         tcsetattr(STDIN_FILENO, TCSANOW, &saved_mode);
         return;
     }
-    termios raw = saved_mode;
-    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | ISIG | IEXTEN));
-    raw.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL | INLCR));
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    termios keys = saved_mode;
+    keys.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO | IEXTEN));
+    if (mode == Mode::raw)
+        keys.c_lflag &= static_cast<tcflag_t>(~ISIG);
+    else
+        keys.c_cc[VQUIT] = _POSIX_VDISABLE;  // Ctrl-\ would end the run unsaved
+    keys.c_iflag &= static_cast<tcflag_t>(~(IXON | ICRNL | INLCR));
+    keys.c_cc[VMIN] = 1;
+    keys.c_cc[VTIME] = 0;
+    tcsetattr(STDIN_FILENO, TCSANOW, &keys);
 }
 
 void PosixBackend::discard_input()

@@ -58,7 +58,6 @@ void set_map_flags(Session& s, Extra extra)
 bool one_pass(Session& s)
 {
     console::Console& con = s.con;
-    console::reap_children();
     if (s.ds.Nobs == 0)
         con.line("** No observed pattern loaded yet - to input one, run LO, IM or OB **");
     con.endl();

@@ -7,6 +7,7 @@
 #include "cell/commands.hpp"
 #include "console/channels.hpp"
 #include "control/control_commands.hpp"
+#include "control/output.hpp"
 #include "dataset/commands.hpp"
 #include "files/commands.hpp"
 #include "indexing/commands.hpp"

@@ -13,11 +13,14 @@ void RU(Session& s);
 // VE: version and directories.
 void VE(Session& s);
 
-// Starts `command` through the command interpreter ("Cls" clears the screen);
-// an empty command is asked for first. Reports a start error under `name`.
+// Runs `command` through the command interpreter and waits for it ("Cls"
+// clears the screen); an empty command is asked for first. Reports a start
+// error under `name`.
 void run_os_command(Session& s, std::string command, std::string_view name);
-// The start-error report for result codes 1 to 31 (an empty name: "Windows").
-void report_start_error(Session& s, std::string_view name, int code);
+// The start-error report for result codes 1 to 31 (an empty name: "Windows"),
+// and for a program the shell did not find, naming `program`.
+void report_start_error(Session& s, std::string_view name, int code,
+                        std::string_view program = {});
 
 // Start-up (version record, screen, banner, defaults, reload).
 void start_up(Session& s);

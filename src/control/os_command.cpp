@@ -1,5 +1,9 @@
 // RU and the operating-system command runner with its start-error report.
+// Commands run to their end before the system writes again: on a shared
+// terminal their output would otherwise land on top of the prompt.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "console/console.hpp"
 #include "console/platform.hpp"
@@ -10,11 +14,52 @@
 
 namespace control {
 
-void report_start_error(Session& s, std::string_view name, int code)
+namespace {
+
+// The DOS listing the system issues itself, "DIR <path><pattern> /ON /W":
+// the matching files (case ignored) in name order, five to a line. Returns
+// false for any other command.
+bool dos_dir(console::Console& con, const std::string& command)
 {
+    const std::string u = console::upper(command);
+    const std::string tail = " /ON /W";
+    if (u.rfind("DIR ", 0) != 0 || u.size() < 4 + tail.size() ||
+        u.compare(u.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    std::string files = command.substr(4, command.size() - 4 - tail.size());
+    std::replace(files.begin(), files.end(), '\\', '/');
+    const std::size_t slash = files.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : files.substr(0, slash + 1);
+    std::vector<std::string> names =
+        console::matching_files(dir, slash == std::string::npos ? files : files.substr(slash + 1));
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return console::upper(a) < console::upper(b);
+    });
+    con.endl();
+    if (names.empty())
+        con.line("File Not Found");
+    for (std::size_t i = 0; i < names.size(); i += 5) {
+        std::string row;
+        for (std::size_t j = i; j < std::min(i + 5, names.size()); ++j)
+            row += names[j] + console::blanks(16 - static_cast<int>(names[j].size()));
+        con.line(console::trim_right(row));
+    }
+    return true;
+}
+
+} // namespace
+
+void report_start_error(Session& s, std::string_view name, int code, std::string_view program)
+{
+    std::string who = name.empty() ? "Windows" : std::string(name);
+    if (code == console::not_found) {
+        s.con.endl();
+        s.con.line("** Could not execute " + who + " command:  " + std::string(program) +
+                   " not found **");
+        return;
+    }
     if (code < 1 || code > 31)
         return;
-    std::string who = name.empty() ? "Windows" : std::string(name);
     std::string text;
     switch (code) {
     case 2: text = "File not found or\n   command interpreter not found in COMSPEC"; break;
@@ -39,20 +84,15 @@ void run_os_command(Session& s, std::string command, std::string_view name)
         con.endl();
         command = console::read_reply(con, "O/S Command to be run: ");
     }
-    int result;
-    if (console::squeeze_upper(command) == "CLS") {
-        con.clear_screen();  // the one DOS command with a screen effect here
-        result = 0;
-    } else {
-        con.flush();
-        result = console::start_shell_command(command);
-    }
-    if (result > 232)
-        result = 0;
+    // The two DOS commands the system issues itself are done here.
+    int result = 0;
+    if (console::squeeze_upper(command) == "CLS")
+        con.clear_screen();
+    else if (!dos_dir(con, command))
+        result = console::run_command(con, command);
     s.run.os_exec_result = result;
-    con.goto_xy(1, 25);
     if (result != 0)
-        report_start_error(s, name, result);
+        report_start_error(s, name, result, console::program_of(command));
     if (s.ds.Nobs == 0)
         con.endl();
 }

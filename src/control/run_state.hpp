@@ -16,7 +16,7 @@ struct RunState {
 };
 
 struct Directories {
-    std::string home;      // installation's share/latticor/, fixed at build time
+    std::string home;      // the installation's share/latticor/, found from the executable
     std::string data = "./";
     std::string startup;   // the current directory at start
 };

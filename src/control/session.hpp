@@ -42,3 +42,6 @@ struct Session {
 };
 
 } // namespace control
+
+// Every command reaches the output channels through the session.
+#include "control/output.hpp"

@@ -98,7 +98,7 @@ void start_up(Session& s)
     con.clear_screen();
     console::clear_screen_full(con);
 
-    s.dirs.home = LATTICOR_HOME;
+    s.dirs.home = console::home_directory();
     s.dirs.data = "./";
     con.device = "D";
 
@@ -115,7 +115,7 @@ void start_up(Session& s)
     con.line("Max no. of obs lines:  " + console::int_text(dataset::max_obs, 5));
     con.line("Max no. of calc lines: " + console::int_text(dataset::max_calc, 5));
 
-    console::set_output_code(s, 2);
+    console::set_output_code(con, s.out, 2);
     con.line("Main screen output will repeat to <Dset>.LXO file by default");
     con.endl();
 

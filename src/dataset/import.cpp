@@ -78,13 +78,6 @@ std::string ask_format(console::Console& con)
     }
 }
 
-// An argument for the converter's command line: a name typed by the user,
-// quoted for the shell, and never taken for an option.
-std::string argument(const std::string& name)
-{
-    return console::shell_quote(name[0] == '-' ? "./" + name : name);
-}
-
 // Starts a converter from the home directory and offers to load what it wrote.
 void run_converter(control::Session& s, const std::string& converter, const std::string& arguments)
 {
@@ -169,7 +162,7 @@ void import_eva(control::Session& s)
                        "No EVA peaks file", false, input, path))
         return;
     std::string output = ask_output_name(s, input);
-    run_converter(s, "EVA2Latt", argument(input) + " " + argument(output));
+    run_converter(s, "EVA2Latt", console::shell_argument(input) + " " + console::shell_argument(output));
 }
 
 } // namespace

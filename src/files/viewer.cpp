@@ -1,5 +1,5 @@
 // VF, the file viewer (a chosen file opened in an outside editor), and VM,
-// the manual viewer.
+// the manual viewer; both wait for the program they start.
 #include <array>
 #include <string>
 
@@ -15,15 +15,12 @@ namespace files {
 
 namespace {
 
-// The editor used until the user names another one; it hands the file to
-// the desktop's program for its type.
-constexpr std::string_view default_editor = "xdg-open";
-// The program that shows the manual.
-constexpr std::string_view manual_viewer = "xdg-open";
+// The manual, in the Doc directory of the home directory.
+constexpr std::string_view manual_name = "Latticor.md";
 
-// One selection code of VF. Rich-text files (RT, MA) are offered: xdg-open
-// hands an .RTF file to the desktop's word processor, exactly as VM shows
-// the manual, which is itself rich text.
+// One selection code of VF. Rich-text files (RT) are offered: an editor
+// shows them as text, a desktop opener in their word processor. MA lists
+// the manuals, which are Markdown here.
 struct Selection {
     std::string_view code;
     std::string_view menu;       // the menu text after "  XX = "
@@ -53,8 +50,8 @@ constexpr std::array<Selection, 15> selections{{
     {"MP", ".MMP (Rivi merit-map array file)", "MMP", "Rivi mapfiles", true, 0, false},
     {"RT", ".RTF (rich-text format file)", "RTF", "rich-text format files", false, 0, false},
     {"??", "any file (all files in the current directory)", "*", "all files", false, 0, false},
-    {"MA", ".RTF (rich-text manual, in sub-dir Doc of the Latticor home directory)", "RTF",
-     "rich-text manuals", false, 0, true},
+    {"MA", ".MD (Latticor manual, in sub-dir Doc of the Latticor home directory)", "MD",
+     "manuals", false, 0, true},
     {"TX", ".TXT (text manual etc, in sub-dir Doc of the Latticor home directory)", "TXT",
      "text manuals, etc", false, 0, true},
 }};
@@ -184,21 +181,33 @@ std::string ask_file(control::Session& s, const Selection& sel, const std::strin
     }
 }
 
-// The editor through the command runner's steps: result stored, start
-// errors reported, the runner's line end without an observed pattern.
+// The editor on the file, run to its end; a start error is reported as the
+// command runner reports it.
 int start_editor(control::Session& s, const std::string& editor, const std::string& path)
 {
-    s.con.flush();
-    int result = console::start_program(editor, console::resolve_path(path));
-    if (result > 232)
-        result = 0;
+    int result = console::run_program(s.con, editor, console::resolve_path(path));
     s.run.os_exec_result = result;
-    s.con.goto_xy(1, 25);
     if (result != 0)
-        control::report_start_error(s, "O/S", result);
+        control::report_start_error(s, "O/S", result, console::program_of(editor));
     if (s.ds.Nobs == 0)
         s.con.endl();
     return result;
+}
+
+// How to leave the editors most often met; others need no hint.
+std::string_view exit_hint(const std::string& editor)
+{
+    const std::string program = console::program_of(editor);
+    const std::string name = program.substr(program.rfind('/') + 1);
+    if (name == "xdg-open")
+        return "close the window of the program that shows the file";
+    if (name == "vi" || name == "vim" || name == "nvim")
+        return "press ESC, then type :q and press ENTER (:wq saves first)";
+    if (name == "nano")
+        return "press Ctrl-X";
+    if (name == "emacs")
+        return "press Ctrl-X, then Ctrl-C";
+    return {};
 }
 
 void editor_notes(console::Console& con, const std::string& editor, const std::string& path)
@@ -208,10 +217,9 @@ void editor_notes(console::Console& con, const std::string& editor, const std::s
     con.endl();
     con.line("This will *not* be write-protected, so only make intentional changes");
     con.line("(and if you do so accidentally, don't save the changed version!)");
-    if (editor == default_editor) {
+    if (std::string_view hint = exit_hint(editor); !hint.empty()) {
         con.endl();
-        con.line("To exit from " + editor +
-                 ":  close the window of the program that shows the file");
+        con.line("To exit from " + editor + ":  " + std::string(hint));
     } else if (console::upper(editor) == "EDIT") {
         con.line("To exit from " + editor + ":  press Alt-F, then X");
     }
@@ -222,6 +230,8 @@ void editor_notes(console::Console& con, const std::string& editor, const std::s
 void edit_file(control::Session& s, const std::string& path)
 {
     console::Console& con = s.con;
+    if (s.viewer.editor.empty())
+        s.viewer.editor = console::default_editor();
     for (;;) {
         if (s.viewer.editor_failed) {
             con.line("Which editor program to use (default: " + s.viewer.editor + ")");
@@ -234,7 +244,7 @@ void edit_file(control::Session& s, const std::string& path)
         }
         editor_notes(con, s.viewer.editor, path);
         int result = start_editor(s, s.viewer.editor, path);
-        s.viewer.editor_failed = result >= 1 && result <= 31;
+        s.viewer.editor_failed = (result >= 1 && result <= 31) || result == console::not_found;
         if (!s.viewer.editor_failed)
             return;
         con.line("** Failed to launch that Editor - try another one? **");
@@ -259,7 +269,7 @@ void VF(control::Session& s)
         edit_file(s, path);
 }
 
-// VM: show the manual with the manual viewer, without waiting for it.
+// VM: show the manual with the user's pager, and wait for it.
 void VM(control::Session& s)
 {
     console::Console& con = s.con;
@@ -267,17 +277,15 @@ void VM(control::Session& s)
     con.endl();
     con.line(console::blanks(21) + "View Latticor Manual");
     con.endl();
-    const std::string manual = doc_directory(s) + "Latticor.rtf";
+    const std::string manual = doc_directory(s) + std::string(manual_name);
     if (console::file_exists(manual)) {
-        con.flush();
-        int result = console::start_program(std::string(manual_viewer),
-                                            console::resolve_path(manual));
-        if (result > 232)
-            result = 0;
+        const std::string pager = console::default_pager();
+        int result = console::run_program(con, pager, console::resolve_path(manual));
         s.run.os_exec_result = result;
-        control::report_start_error(s, "O/S", result);
+        control::report_start_error(s, "O/S", result, console::program_of(pager));
     } else {
-        con.line("** Can't find the Latticor manual (Latticor.rtf) in sub-dir Doc");
+        con.line("** Can't find the Latticor manual (" + std::string(manual_name) +
+                 ") in sub-dir Doc");
         con.line("   of the Latticor home directory (" + s.dirs.home + ")");
     }
     if (s.ds.Nobs == 0)

@@ -7,7 +7,7 @@ namespace files {
 
 struct ViewerState {
     std::string selection = "  ";      // remembered selection code, reset at each prompt
-    std::string editor = "xdg-open";   // text editor started on a chosen file
+    std::string editor;                // text editor started on a chosen file ("": the user's default)
     bool editor_failed = false;        // ask for another editor after a failed launch
 };
 

@@ -118,9 +118,9 @@ void merge(control::Session& s)
         return;
     std::string dest = destination(s, dset2);
     std::string command = console::shell_quote(s.dirs.home + "mergesum") + " " +
-                          console::shell_quote(dset1) + " " + console::shell_quote(dset2);
+                          console::shell_argument(dset1) + " " + console::shell_argument(dset2);
     if (dest != dset2)
-        command += " " + console::shell_quote(dest);
+        command += " " + console::shell_argument(dest);
     control::run_os_command(s, command, "MERGESUM");
 }
 

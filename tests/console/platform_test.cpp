@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "console/platform.hpp"
+#include "support/fake_console.hpp"
 #include "support/scratch.hpp"
 
 namespace {
@@ -90,77 +91,103 @@ TEST_F(MatchingFiles, DosPatternsIgnoreCase)
     EXPECT_EQ(console::matching_files(dir + "/missing", "*.*").size(), 0u);
 }
 
-using StartCommand = TempDir;
+using RunCommand = TempDir;
 
-bool appears(const std::string& path)
-{
-    for (int i = 0; i < 200; ++i) {
-        if (::access(path.c_str(), F_OK) == 0)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-// COMSPEC is put back as it was after each case.
-class Comspec {
+// An environment variable put back as it was after each case.
+class Variable {
 public:
-    Comspec()
+    explicit Variable(const char* name) : name_(name)
     {
-        const char* v = std::getenv("COMSPEC");
+        const char* v = std::getenv(name);
         had_ = v != nullptr;
         if (had_)
             old_ = v;
     }
-    ~Comspec()
+    ~Variable()
     {
         if (had_)
-            ::setenv("COMSPEC", old_.c_str(), 1);
+            ::setenv(name_, old_.c_str(), 1);
         else
-            ::unsetenv("COMSPEC");
+            ::unsetenv(name_);
     }
-    void set(const std::string& v) { ::setenv("COMSPEC", v.c_str(), 1); }
-    void unset() { ::unsetenv("COMSPEC"); }
+    void set(const std::string& v) { ::setenv(name_, v.c_str(), 1); }
+    void unset() { ::unsetenv(name_); }
 
 private:
+    const char* name_;
     bool had_ = false;
     std::string old_;
 };
 
-TEST_F(StartCommand, RunsThroughTheInterpreterWithoutWaiting)
+TEST_F(RunCommand, WaitsForTheCommandThroughTheInterpreter)
 {
-    Comspec comspec;
+    testing_support::FakeConsole f;
+    Variable comspec("COMSPEC");
     comspec.unset();
+    // The file is there the moment the call returns: the command was waited for.
     std::string marker = dir + "/it ran";
-    EXPECT_EQ(console::start_shell_command("echo x > " + console::shell_quote(marker)), 0);
-    EXPECT_TRUE(appears(marker));
+    EXPECT_EQ(console::run_command(f.con, "sleep 0.2; echo x > " + console::shell_quote(marker)), 0);
+    EXPECT_EQ(::access(marker.c_str(), F_OK), 0);
     comspec.set("/bin/sh");
-    std::string second = dir + "/second";
-    EXPECT_EQ(console::start_shell_command("touch " + console::shell_quote(second)), 0);
-    EXPECT_TRUE(appears(second));
-    console::reap_children();
+    EXPECT_EQ(console::run_command(f.con, "exit 3"), 0);  // its own failure is its own business
 }
 
-TEST_F(StartCommand, StartErrorsMapToTheirCodes)
+TEST_F(RunCommand, StartErrorsMapToTheirCodes)
 {
-    Comspec comspec;
+    testing_support::FakeConsole f;
+    Variable comspec("COMSPEC");
     comspec.set(dir + "/no-such-interpreter");
-    EXPECT_EQ(console::start_shell_command("true"), 2);
+    EXPECT_EQ(console::run_command(f.con, "true"), 2);
     comspec.set("no-such-interpreter-on-path");
-    EXPECT_EQ(console::start_shell_command("true"), 2);
+    EXPECT_EQ(console::run_command(f.con, "true"), 2);
     touch("plain.txt", "not a program");
     comspec.set(dir + "/plain.txt");
-    EXPECT_EQ(console::start_shell_command("true"), 5);
-    EXPECT_EQ(console::start_program(dir + "/missing-program", "x"), 2);
-    EXPECT_EQ(console::start_program("true", "x"), 0);
-    console::reap_children();
+    EXPECT_EQ(console::run_command(f.con, "true"), 5);
+    comspec.unset();
+    EXPECT_EQ(console::run_command(f.con, "no-such-program-anywhere 2>/dev/null"),
+              console::not_found);
+    EXPECT_EQ(console::run_command(f.con, console::shell_quote(dir + "/plain.txt") + " 2>/dev/null"),
+              5);
 }
 
-TEST(ShellQuote, SingleQuotesSurviveTheShell)
+TEST(ShellWords, QuotedAndNeverTakenForAnOption)
 {
     EXPECT_EQ(console::shell_quote("a b"), "'a b'");
     EXPECT_EQ(console::shell_quote("it's"), "'it'\\''s'");
     EXPECT_EQ(console::shell_quote(""), "''");
+    EXPECT_EQ(console::shell_argument("-rf.QIT"), "'./-rf.QIT'");
+    EXPECT_EQ(console::shell_argument("/home/x/-a"), "'/home/x/-a'");
+    EXPECT_EQ(console::program_of("  ls -l x"), "ls");
+    EXPECT_EQ(console::program_of("'/opt/my tools/unscale'"), "/opt/my tools/unscale");
+    EXPECT_EQ(console::program_of(console::shell_quote("/x/it's") + " a"), "/x/it's");
+    EXPECT_EQ(console::program_of("nosuch;ls"), "nosuch");
+}
+
+TEST(ShellWords, EditorAndPagerFollowTheUnixConventions)
+{
+    Variable visual("VISUAL"), editor("EDITOR"), display("DISPLAY"), wayland("WAYLAND_DISPLAY"),
+        pager("PAGER"), path("PATH");
+    visual.unset();
+    editor.unset();
+    display.unset();
+    wayland.unset();
+    EXPECT_EQ(console::default_editor(), "vi");
+    wayland.set("wayland-0");
+    EXPECT_EQ(console::default_editor(), "xdg-open");
+    editor.set("nano");
+    EXPECT_EQ(console::default_editor(), "nano");
+    visual.set("emacs -nw");
+    EXPECT_EQ(console::default_editor(), "emacs -nw");
+
+    pager.set("most");
+    EXPECT_EQ(console::default_pager(), "most");
+    pager.unset();
+    testing_support::ScratchDir bin(false);
+    path.set(bin.path());
+    EXPECT_EQ(console::default_pager(), "more");
+    bin.touch("less", "#!/bin/sh\n");
+    ::chmod((bin.dir() + "less").c_str(), 0755);
+    EXPECT_EQ(console::default_pager(), "less");
 }
 
 } // namespace

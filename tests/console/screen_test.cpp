@@ -247,30 +247,4 @@ TEST(ReplyReader, RedirectedInputIsEchoed)
     EXPECT_THROW(fake.con.read_line(), console::InputEnded);
 }
 
-TEST(ReplyReader, TerminalCursorGoesBackBehindTheReply)
-{
-    FakeConsole fake("yes\n", true);
-    fake.con.goto_xy(1, 10);
-    fake.con.put("Go? ");
-    EXPECT_EQ(fake.con.read_line(), "yes");
-    EXPECT_NE(fake.screen().find("\x1b[A\x1b[8G"), std::string::npos);
-    EXPECT_EQ(fake.con.where_x(), 8);
-    EXPECT_EQ(fake.con.where_y(), 10);
-    fake.con.put(" (Yes)");
-    EXPECT_EQ(row_text(fake.con, 10, 1, 13), "Go? yes (Yes)");
-}
-
-TEST(ReplyReader, QuestionOnTheBottomRowKeepsItsNote)
-{
-    FakeConsole fake("y\n", true);
-    fake.con.goto_xy(1, 25);
-    fake.con.put("Go? ");
-    fake.con.read_line();
-    fake.con.put(" (Yes)");
-    // The echoed line end scrolled the screen: the question is on row 24.
-    EXPECT_EQ(fake.con.where_y(), 24);
-    EXPECT_EQ(row_text(fake.con, 24, 1, 11), "Go? y (Yes)");
-    EXPECT_EQ(row_text(fake.con, 25, 1, 11), std::string(11, ' '));
-}
-
 } // namespace

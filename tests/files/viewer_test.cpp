@@ -1,13 +1,14 @@
 // VF and VM with stand-in programs on PATH in place of the desktop opener.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
-#include <thread>
+#include <vector>
 
+#include "console/platform.hpp"
 #include "files/commands.hpp"
 #include "support/fake_console.hpp"
 #include "support/scratch.hpp"
@@ -18,31 +19,38 @@ using testing_support::FakeSession;
 
 namespace {
 
-// Puts a recording stand-in for xdg-open first on PATH for one test.
+// Makes a recording stand-in the user's editor and pager for one test.
 class StandInOpener {
 public:
     explicit StandInOpener(const ScratchDir& t, bool present = true)
-        : record_(t.dir() + "opened.txt"), old_path_(std::getenv("PATH") ? std::getenv("PATH") : "")
+        : record_(t.dir() + "opened.txt")
     {
-        const std::string bin = t.dir() + "bin";
-        std::filesystem::create_directories(bin);
+        const std::string program = t.dir() + "bin/open";
+        std::filesystem::create_directories(t.dir() + "bin");
         if (present) {
-            // Written aside and moved into place, so that the record is
-            // never seen half written.
-            std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << record_
-                                             << ".part' && mv '" << record_ << ".part' '"
-                                             << record_ << "'\n";
-            std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+            std::ofstream(program) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << record_ << "'\n";
+            std::filesystem::permissions(program, std::filesystem::perms::owner_all);
         }
-        ::setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
+        for (const char* name : {"VISUAL", "PAGER"}) {
+            const char* v = std::getenv(name);
+            saved_.emplace_back(name, v != nullptr ? std::optional<std::string>(v) : std::nullopt);
+            ::setenv(name, program.c_str(), 1);
+        }
     }
-    ~StandInOpener() { ::setenv("PATH", old_path_.c_str(), 1); }
+    ~StandInOpener()
+    {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                ::setenv(name, value->c_str(), 1);
+            else
+                ::unsetenv(name);
+        }
+    }
 
-    // The argument the stand-in was started with, once it has run.
+    // The argument the stand-in was started with: the program was waited
+    // for, so the record is complete when the command returns.
     std::string opened() const
     {
-        for (int i = 0; i < 100 && !std::filesystem::exists(record_); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         std::ifstream in(record_);
         std::string line;
         std::getline(in, line);
@@ -51,38 +59,37 @@ public:
 
 private:
     std::string record_;
-    std::string old_path_;
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
 
 } // namespace
 
-TEST(ManualViewer, StartsTheViewerOnTheManualFoundCaseInsensitively)
+TEST(ManualViewer, StartsThePagerOnTheManualFoundCaseInsensitively)
 {
     ScratchDir t(false);
-    t.touch("doc/latticor.RTF", "{\\rtf1}");
+    t.touch("doc/latticor.MD", "# Manual");
     StandInOpener opener(t);
     FakeSession f;
     f.s.dirs.home = t.dir();
     f.s.run.os_exec_result = 99;
     files::VM(f.s);
-    EXPECT_EQ(opener.opened(), t.dir() + "doc/latticor.RTF");
+    EXPECT_EQ(opener.opened(), t.dir() + "doc/latticor.MD");
     EXPECT_EQ(f.s.run.os_exec_result, 0);
     EXPECT_EQ(f.screen(), "\n\n                     View Latticor Manual\n\n\n");
 }
 
-TEST(ManualViewer, ReportsAViewerThatCannotBeStarted)
+TEST(ManualViewer, NamesAPagerThatCannotBeFound)
 {
     ScratchDir t(false);
-    t.touch("Doc/Latticor.rtf");
+    t.touch("Doc/Latticor.md");
     StandInOpener opener(t, false);
     FakeSession f;
     f.s.dirs.home = t.dir();
     f.s.ds.Nobs = 3;  // no extra line end with a pattern loaded
     files::VM(f.s);
-    EXPECT_EQ(f.s.run.os_exec_result, 2);
-    EXPECT_NE(f.screen().find("** Could not execute O/S command:  File not found or\n"),
-              std::string::npos);
-    const std::string end = "in COMSPEC **\n";
+    EXPECT_EQ(f.s.run.os_exec_result, console::not_found);
+    const std::string end =
+        "\n\n** Could not execute O/S command:  " + t.dir() + "bin/open not found **\n";
     EXPECT_EQ(f.screen().substr(f.screen().size() - end.size()), end);
 }
 
@@ -92,7 +99,7 @@ TEST(ManualViewer, MissingManualNamesTheHomeDirectory)
     FakeSession f;
     f.s.dirs.home = t.dir();
     files::VM(f.s);
-    EXPECT_NE(f.screen().find("** Can't find the Latticor manual (Latticor.rtf) in sub-dir Doc\n"
+    EXPECT_NE(f.screen().find("** Can't find the Latticor manual (Latticor.md) in sub-dir Doc\n"
                               "   of the Latticor home directory (" + t.dir() + ")\n"),
               std::string::npos);
 }
@@ -101,7 +108,7 @@ TEST(FileViewer, TextManualsAreListedFromTheHomeDocDirectory)
 {
     ScratchDir home(false);
     home.touch("Doc/Guide.txt");
-    home.touch("Doc/Latticor.rtf");
+    home.touch("Doc/Latticor.md");
     StandInOpener opener(home);
     FakeSession f("tx\nguide.txt\n\n");
     f.s.dirs.home = home.dir();
@@ -109,7 +116,7 @@ TEST(FileViewer, TextManualsAreListedFromTheHomeDocDirectory)
     const std::string& screen = f.screen();
     EXPECT_NE(screen.find("order:  " + home.dir() + "Doc/*.TXT\n"), std::string::npos);
     EXPECT_NE(screen.find("\n  GUIDE.TXT      \n"), std::string::npos);
-    EXPECT_EQ(screen.find("LATTICOR.RTF"), std::string::npos);
+    EXPECT_EQ(screen.find("LATTICOR.MD"), std::string::npos);
     EXPECT_EQ(opener.opened(), home.dir() + "Doc/Guide.txt");
     EXPECT_EQ(f.s.viewer.selection, "TX");
 }

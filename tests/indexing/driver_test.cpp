@@ -130,4 +130,29 @@ TEST_F(Driver, EachSteeringRequestIsDoneOrPlainlyRefused)
     EXPECT_EQ(read_file((work / ".runs").string()), "4\n");
 }
 
+TEST_F(Driver, ANameThatLooksLikeAnOptionReachesTheProgramAsAFile)
+{
+    in_work("-RF.ITD", "native input\r\n");
+    in_work("run1.in", "di\ny\n\n-rf.itd\n\n");
+    in_work("run2.in", "qu\n");
+    ASSERT_EQ(run_driver(), 0) << screen;
+    EXPECT_EQ(read_file((work / "ito12.args").string()), "./-RF.ITD\n") << screen;
+}
+
+TEST_F(Driver, StopsWhenTheProgramCouldNotKeepTheDataset)
+{
+    // A failed shutdown save ends latticor with status 1: starting it again
+    // would lose the dataset that _RELOAD.CDT should have held.
+    in_work("run1.in", "qu\n");
+    in_work("run1.after", "printf 'SET _P2Qdset=ABC\\r\\nSET _P2Qid=IT\\r\\n' > _SETPARM.BAT\n"
+                          "rc=1\n");
+    EXPECT_EQ(run_driver(), 1) << screen;
+    EXPECT_EQ(read_file((work / ".runs").string()), "1\n");
+    EXPECT_FALSE(exists((work / "ito12.args").string()));
+    EXPECT_TRUE(shown("latticor-run: latticor ended with exit status 1: the working dataset may "
+                      "not have been\nlatticor-run: saved to _RELOAD.CDT, so latticor is not "
+                      "started again\n"))
+        << screen;
+}
+
 } // namespace

@@ -13,7 +13,8 @@
 #                  program's path in $LATTICOR; must exit 0
 #
 # Dates ("08Dec26") and times ("12:34:56") vary and are masked on both sides,
-# and so does the system the version line names ("running under <SYSTEM>").
+# and so do the system the version line names ("running under <SYSTEM>") and
+# the home directory, the program's own ../share/latticor/ ("<HOME>/").
 # A .out whose first line is "[after start-up]" is compared with the screen
 # after the start-up banner, defaults and limits (which the control_*
 # transcripts check in full).
@@ -41,12 +42,15 @@ after_start_up() {
 }
 
 system="$(uname -s) $(uname -r) ($(uname -m))"
+home="$(cd "$(dirname "$bin")/.." && pwd -P)/share/latticor/"
 mask() {
     sed -E -e 's/[0-9]{2}(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)[0-9]{2}/<DATE>/g' \
            -e 's/[0-9]{2}:[0-9]{2}:[0-9]{2}/<TIME>/g' "$1" |
-        awk -v sys="running under $system" '{
+        awk -v sys="running under $system" -v home="$home" '{
             i = index($0, sys)
             if (i > 0) $0 = substr($0, 1, i - 1) "running under <SYSTEM>" substr($0, i + length(sys))
+            while ((i = index($0, home)) > 0)
+                $0 = substr($0, 1, i - 1) "<HOME>/" substr($0, i + length(home))
             print }'
 }
 
