@@ -11,8 +11,8 @@
 #include "console/format.hpp"
 #include "console/prompt.hpp"
 #include "control/session.hpp"
-#include "dataset/limits.hpp"
 #include "dataset/commands.hpp"
+#include "dataset/limits.hpp"
 #include "pattern/commands.hpp"
 #include "pattern/harmonics.hpp"
 
