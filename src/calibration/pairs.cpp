@@ -119,14 +119,36 @@ bool in_bin(double value, int k, double scale)
     return centre - 0.005 * scale <= value && value < centre + 0.005 * scale;
 }
 
+namespace {
+
+// The corrected 2Theta of a line after the displacement correction T.
+double displaced(double corrected_two_theta, double T)
+{
+    const double t = corrected_two_theta / 2.0 / deg_per_rad;
+    return deg_per_rad * 2.0 * (t - T * std::cos(t));
+}
+
+} // namespace
+
 void correct_displacement(dataset::Dataset& ds, double T)
 {
     for (int k = 1; k <= ds.Nobs; ++k) {
         if (ds.OT[k] == 0.0)
             continue;  // no angle to correct
-        const double t = (ds.Z2Th + ds.OT[k]) / 2.0 / deg_per_rad;
-        ds.OT[k] = deg_per_rad * 2.0 * (t - T * std::cos(t)) - ds.Z2Th;
+        ds.OT[k] = displaced(ds.Z2Th + ds.OT[k], T) - ds.Z2Th;
     }
+}
+
+int line_moved_out(const dataset::Dataset& ds, double T, double z2th, double& two_theta)
+{
+    for (int k = 1; k <= ds.Nobs; ++k) {
+        if (ds.OT[k] == 0.0)
+            continue;
+        two_theta = displaced(z2th + ds.OT[k], T);
+        if (!(two_theta > 0.0 && two_theta < 180.0))
+            return k;
+    }
+    return 0;
 }
 
 } // namespace calibration

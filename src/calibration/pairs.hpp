@@ -50,4 +50,9 @@ bool in_bin(double value, int k, double scale);
 // 2Theta := 2 (t - T cos t) - Z2Th with t the corrected theta.
 void correct_displacement(dataset::Dataset& ds, double T);
 
+// The first line (with an angle) that the correction T, under the zero
+// correction z2th, would move out of 0..180 degrees, with the corrected
+// angle it would get; 0 when every line stays.
+int line_moved_out(const dataset::Dataset& ds, double T, double z2th, double& two_theta);
+
 } // namespace calibration

@@ -12,6 +12,7 @@
 #include "console/prompt.hpp"
 #include "control/session.hpp"
 #include "dataset/commands.hpp"
+#include "dataset/limits.hpp"
 #include "pattern/commands.hpp"
 #include "pattern/harmonics.hpp"
 
@@ -219,24 +220,63 @@ void choice_texts(console::Console& con, const Calibration& c)
     con.line("(available line-pair numbers are from 1 to " + std::to_string(c.pairs.n) + ")?");
 }
 
-// S: the user's own value; ENTER keeps everything as it is.
-Choice own_value(control::Session& s, const Calibration& c)
+// Why a correction cannot be applied, or empty when it can: a zero
+// correction stays within what ZE allows, and a displacement keeps every
+// line between 0 and 180 degrees, whether or not a removed zero correction
+// is put back before it is applied.
+std::string refusal(const dataset::Dataset& ds, const Calibration& c, const ProvisionalZero& zero,
+                    const Choice& choice)
 {
-    Choice choice;
     if (c.mode == Mode::zero) {
-        const console::RealAnswer a = console::ask_real(
-            s.con, "Specified Z2Th correction to be used (default: no change):  ", "", s.ds.Z2Th,
-            0, 0, "", "NC");
-        if (!a.unchanged)
-            choice = Choice{Choice::own, 0, a.value - s.ds.Z2Th, a.value};
-    } else {
-        const console::RealAnswer a = console::ask_real(
-            s.con, "Specified T ratio to be used (default: no change):  ", "", 0.0, 0, 0, "", "NC");
-        if (!a.unchanged)
-            choice = Choice{Choice::own, 0, a.value, 0.0};
+        if (dataset::zero_in_range(choice.z2th))
+            return "";
+        return "** Z2Th would become " + degrees(choice.z2th) + " degrees, outside the range -" +
+               real_text(dataset::max_zero, 0, 0) + " to " + real_text(dataset::max_zero, 0, 0) +
+               " **";
     }
-    s.con.endl();
-    return choice;
+    double angle = 0.0;
+    int line = line_moved_out(ds, choice.change, ds.Z2Th, angle);
+    if (line == 0 && zero.active())
+        line = line_moved_out(ds, choice.change, zero.old(), angle);
+    if (line == 0)
+        return "";
+    return "** T = " + ratio(choice.change) + " would move line " + std::to_string(line) +
+           " to 2Theta = " + degrees(angle) + ", outside 0 to 180 degrees **";
+}
+
+// True when the choice can be applied; otherwise says why.
+bool applicable(control::Session& s, const Calibration& c, const ProvisionalZero& zero,
+                const Choice& choice)
+{
+    const std::string why = refusal(s.ds, c, zero, choice);
+    if (!why.empty())
+        s.con.line(why);
+    return why.empty();
+}
+
+// S: the user's own value, asked until it can be applied; ENTER keeps
+// everything as it is.
+Choice own_value(control::Session& s, const Calibration& c, const ProvisionalZero& zero)
+{
+    for (;;) {
+        Choice choice;
+        if (c.mode == Mode::zero) {
+            const console::RealAnswer a = console::ask_real(
+                s.con, "Specified Z2Th correction to be used (default: no change):  ", "",
+                s.ds.Z2Th, 0, 0, "", "NC");
+            if (!a.unchanged)
+                choice = Choice{Choice::own, 0, a.value - s.ds.Z2Th, a.value};
+        } else {
+            const console::RealAnswer a = console::ask_real(
+                s.con, "Specified T ratio to be used (default: no change):  ", "", 0.0, 0, 0, "",
+                "NC");
+            if (!a.unchanged)
+                choice = Choice{Choice::own, 0, a.value, 0.0};
+        }
+        s.con.endl();
+        if (choice.kind == Choice::none || applicable(s, c, zero, choice))
+            return choice;
+    }
 }
 
 Choice chosen(const dataset::Dataset& ds, const Calibration& c, Choice::Kind kind, int pair)
@@ -246,7 +286,9 @@ Choice chosen(const dataset::Dataset& ds, const Calibration& c, Choice::Kind kin
 }
 
 // The H/L/D/M/S/pair-number loop; false when a new search found no pairs.
-bool choose(control::Session& s, Calibration& c, Choice& choice)
+// A mean or a pair whose correction cannot be applied is refused and the
+// choice asked again.
+bool choose(control::Session& s, Calibration& c, const ProvisionalZero& zero, Choice& choice)
 {
     console::Console& con = s.con;
     for (;;) {
@@ -265,7 +307,8 @@ bool choose(control::Session& s, Calibration& c, Choice& choice)
                 return true;
             } else if (a.value >= 1 && a.value <= c.pairs.n) {
                 choice = chosen(s.ds, c, Choice::pair, a.value);
-                return true;
+                if (applicable(s, c, zero, choice))
+                    return true;
             } else {
                 con.line("  ** Only line-pairs 1 to " + std::to_string(c.pairs.n) + " are available **");
             }
@@ -286,8 +329,12 @@ bool choose(control::Session& s, Calibration& c, Choice& choice)
                 return false;
             display(s, c);
             break;
-        case 'M': choice = chosen(s.ds, c, Choice::mean, 0); return true;
-        default: choice = own_value(s, c); return true;
+        case 'M':
+            choice = chosen(s.ds, c, Choice::mean, 0);
+            if (applicable(s, c, zero, choice))
+                return true;
+            break;
+        default: choice = own_value(s, c, zero); return true;
         }
     }
 }
@@ -413,7 +460,7 @@ void calibrate(control::Session& s)
     }
     display(s, c);
     Choice choice;
-    if (!choose(s, c, choice)) {
+    if (!choose(s, c, zero, choice)) {
         restore_removed_zero(zero);
         return;
     }

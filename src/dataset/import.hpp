@@ -10,6 +10,9 @@
 #include "dataset/dataset.hpp"
 #include "dataset/file_utils.hpp"
 
+namespace console {
+class Console;
+}
 namespace control {
 struct Session;
 }
@@ -127,6 +130,8 @@ bool ask_peak_file(control::Session& s, const std::string& prompt, std::string_v
                    std::string& path);
 // A number standing alone on a line of text, for the wavelength lines.
 bool wavelength_from_text(std::string_view text, double& w);
+// True when a dataset file can hold wavelength w; else says so on a line.
+bool wavelength_held(console::Console& con, double w);
 
 // The two embedded readers.
 void import_ascii(control::Session& s);

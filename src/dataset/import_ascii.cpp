@@ -169,7 +169,10 @@ void show_wavelength(control::Session& s, Import& im, const std::string& text)
     double w = 0.0;
     if (wavelength_from_text(text, w)) {
         con.line("  (converted value = " + real_text(w, 8, 6) + ")");
-        im.ds->set_wavelength(w);
+        // Out of range, the wavelength in force stays, as for a line that
+        // does not convert.
+        if (wavelength_held(con, w))
+            im.ds->set_wavelength(w);
     } else {
         con.endl();
         con.line("** Couldn't convert \"" + text + "\": wavelength will have to be typed in");

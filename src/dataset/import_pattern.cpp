@@ -3,6 +3,7 @@
 #include <string>
 
 #include "console/console.hpp"
+#include "console/format.hpp"
 #include "console/prompt.hpp"
 #include "console/utilities.hpp"
 #include "control/session.hpp"
@@ -123,6 +124,16 @@ bool wavelength_from_text(std::string_view text, double& w)
     return true;
 }
 
+bool wavelength_held(console::Console& con, double w)
+{
+    if (wavelength_in_range(w))
+        return true;
+    con.line("** Wavelength " + console::real_text(w, 0, 6) + " A lies outside the range " +
+             console::real_text(min_wavelength, 0, 2) + " to " +
+             console::real_text(max_wavelength, 0, 0) + " A **");
+    return false;
+}
+
 bool ask_peak_file(control::Session& s, const std::string& prompt, std::string_view extension,
                    std::string_view missing, bool blank_before_missing, std::string& name,
                    std::string& path)
@@ -163,6 +174,10 @@ bool finish_import(control::Session& s, Import& im)
     for (int i = 1; i <= ds.Nobs; ++i) {
         if (!q_from_2theta(ds, ds.OT[i], 0.0, ds.OQ[i]))
             return im.fail("Can't calculate a d-spacing for line " + std::to_string(i));
+        if (!q_in_range(ds.OQ[i]))
+            return im.fail("Q of line " + std::to_string(i) + " (" +
+                           console::real_text(ds.OQ[i], 0, 3) + " QU.) lies above " +
+                           console::real_text(max_q, 0, 0) + " QU.");
     }
     // The readers' intensities are measured values (a fitted height or
     // area): they are kept as such and shown through derived codes.

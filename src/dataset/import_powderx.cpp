@@ -66,7 +66,7 @@ std::string cpi_title(const CpiRecord& cpi)
     return cpi.title + " (" + cpi.date + ")";
 }
 
-// The wavelength, confirmed or typed; a positive value.
+// The wavelength, confirmed or typed, until a dataset file can hold it.
 double ask_wavelength(console::Console& con, const CpiRecord& cpi, double def)
 {
     if (cpi.wavelength_read) {
@@ -80,9 +80,8 @@ double ask_wavelength(console::Console& con, const CpiRecord& cpi, double def)
         double w = console::ask_real(con, prompt, "", def, 8, 6, cpi.wavelength_read ? " A" : "", "")
                        .value;
         con.endl();
-        if (w > 0.0)
+        if (wavelength_held(con, w))
             return w;
-        con.line("** The wavelength must be positive **");
     }
 }
 
@@ -134,6 +133,8 @@ bool read_cpi(control::Session& s, const std::string& path, CpiRecord& cpi, std:
     cpi.wavelength_read = wavelength_from_text(text, cpi.wavelength);
     if (cpi.wavelength_read) {
         con.line(console::blanks(10) + "(Wavelength read as " + real_text(cpi.wavelength, 8, 6) + ")");
+        // One out of range is typed in, as one that does not convert.
+        cpi.wavelength_read = wavelength_held(con, cpi.wavelength);
     } else {
         con.endl();
         con.line("** Couldn't convert \"" + text + "\": wavelength will have to be typed in");

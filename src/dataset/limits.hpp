@@ -36,4 +36,10 @@ inline constexpr double max_tr_factor = 10.0;
 // Lines a file may announce; those beyond the capacity are read and dropped.
 inline constexpr int max_file_lines = 1000000;
 
+// Whether a value lies within what a dataset file reads back. NaN never does.
+constexpr bool wavelength_in_range(double w) { return w >= min_wavelength && w <= max_wavelength; }
+constexpr bool q_in_range(double q) { return q >= 0.0 && q <= max_q; }
+constexpr bool cell_side_in_range(double a) { return a >= min_cell_side && a <= max_cell_side; }
+constexpr bool zero_in_range(double z) { return z >= -max_zero && z <= max_zero; }
+
 } // namespace dataset

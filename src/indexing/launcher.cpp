@@ -134,10 +134,19 @@ void zero_correction(control::Session& s)
     con.endl();
     con.line("Current value of zero correction to be added to 2Theta values: " +
              console::real_text(ds.Z2Th, 1, 4) + " degrees");
-    double z = console::ask_real(con, "New value for 2Theta zero correction (default: no change): ",
-                                 "", ds.Z2Th, 0, 0, "", "NC")
-                   .value;
-    con.endl();
+    double z = ds.Z2Th;
+    for (;;) {
+        z = console::ask_real(con, "New value for 2Theta zero correction (default: no change): ",
+                              "", ds.Z2Th, 0, 0, "", "NC")
+                .value;
+        con.endl();
+        // The zero correction in force may stay; a new one keeps to the range ZE allows.
+        if (z == ds.Z2Th || dataset::zero_in_range(z))
+            break;
+        con.line("** Zero correction must lie in the range -" +
+                 console::real_text(dataset::max_zero, 0, 0) + " to " +
+                 console::real_text(dataset::max_zero, 0, 0) + " degrees **");
+    }
     if (z == ds.Z2Th)
         return;
     ds.Z2Th = z;

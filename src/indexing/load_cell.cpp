@@ -154,6 +154,17 @@ void load_cell(control::Session& s, SummaryFile& sf, int seq)
                  sf.name + " - Command ignored **");
         return;
     }
+    // A side a dataset file could not hold back is refused the same way.
+    for (int i = 0; i < 3; ++i) {
+        if (!dataset::cell_side_in_range(cell.cell[i])) {
+            con.line(std::string("** Direct-cell side ") + "abc"[i] + " = " +
+                     console::real_text(cell.cell[i], 0, 4) + " A read for cell " +
+                     std::to_string(seq) + " in " + sf.name + " lies outside " +
+                     console::real_text(dataset::min_cell_side, 0, 1) + " to " +
+                     console::real_text(dataset::max_cell_side, 0, 0) + " A - Command ignored **");
+            return;
+        }
+    }
     char bravais = static_cast<char>(std::toupper(static_cast<unsigned char>(cell.bravais)));
     int code = 1;
     if (bravais != ' ' && std::string_view("PABCIF").find(bravais) != std::string_view::npos &&

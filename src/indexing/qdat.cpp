@@ -122,7 +122,8 @@ int intensity_value(const RunParameters& p, const dataset::Dataset& ds, int i, d
     if (is_family(p, "MC") && (p.unit_intensities || ds.Iflag == 0))
         value = 100;
     else if (ds.Iflag != 0 && ds.ikind == 1)
-        value = imax > 0.0 ? static_cast<int>(std::lround(100.0 * ds.OI[i] / imax)) : 0;
+        // The ratio first: 100 times an intensity near the largest double overflows.
+        value = imax > 0.0 ? static_cast<int>(std::lround(100.0 * (ds.OI[i] / imax))) : 0;
     else if (is_family(p, "MC"))
         value = 10 * ds.icode[i];
     else

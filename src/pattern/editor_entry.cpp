@@ -99,9 +99,17 @@ bool enter_q(control::Session& s, Entry op, int n, NewLine& line)
     const dataset::Dataset& ds = s.ds;
     if (op != Entry::append)
         con.line("Existing Q value for line " + std::to_string(n) + " is " + real_text(ds.OQ[n], 7, 5));
-    std::optional<double> typed = ask_optional_real(
-        con, op == Entry::change ? "New Q value (default: no change): "
-                                 : "Q value for new line (default: pattern unchanged): ");
+    std::optional<double> typed;
+    for (;;) {
+        typed = ask_optional_real(con, op == Entry::change
+                                           ? "New Q value (default: no change): "
+                                           : "Q value for new line (default: pattern unchanged): ");
+        // Beyond this a Q could not be saved and read back.
+        if (!typed || *typed <= dataset::max_q)
+            break;
+        con.endl();
+        con.line("** Q must not exceed " + real_text(dataset::max_q, 0, 0) + " QU. **");
+    }
     double q = 0.0;
     if (typed) {
         q = *typed;

@@ -46,6 +46,14 @@ int append_higher_orders(console::Console& con, dataset::Dataset& ds, const Cand
     int added = 0;
     for (int k = 0; k < count && ds.Nobs < target_lines; ++k) {
         const double q = c[k];
+        // Ascending: no later candidate is within reach either.
+        if (!within_reach(ds.K, q)) {
+            con.endl();
+            con.line("** Higher orders from Q = " + real_text(q, 5, 3) +
+                     " up are not used: no wavelength of " +
+                     real_text(dataset::min_wavelength, 0, 2) + " A or more reaches them **");
+            break;
+        }
         int near = 0;
         for (int i = 1; i <= ds.Nobs && near == 0; ++i)
             if (std::fabs(q - ds.OQ[i]) < limit)
@@ -76,6 +84,11 @@ double fitting_wavelength(double k, double q)
         k = w * w / 40000.0;
     }
     return w;
+}
+
+bool within_reach(double k, double q)
+{
+    return dataset::q_in_range(q) && fitting_wavelength(k, q) >= dataset::min_wavelength;
 }
 
 } // namespace extension

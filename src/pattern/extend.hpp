@@ -25,12 +25,17 @@ int make_candidates(const dataset::Dataset& ds, int m, Candidates& c);
 
 // Appends candidates in ascending order, skipping those within `limit` QU.
 // of a line already present (with a message), until the pattern holds 20
-// lines or the candidates run out; returns the number appended.
+// lines or the candidates run out; returns the number appended. Candidates
+// that a dataset file could not hold end the list, with a message.
 int append_higher_orders(console::Console& con, dataset::Dataset& ds, const Candidates& c,
                          int count, double limit);
 
 // The wavelength that gives q a 2Theta below 180 degrees: 2.0 when the
 // factor k already does, else the first halving of 2.0 that does.
 double fitting_wavelength(double k, double q);
+
+// Whether a line of Q q can be added to a pattern of wavelength factor k:
+// q and the wavelength it may bring both stay within what a file holds.
+bool within_reach(double k, double q);
 
 } // namespace pattern::extension

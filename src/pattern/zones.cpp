@@ -4,6 +4,7 @@
 
 #include "cell/conversions.hpp"
 #include "console/console.hpp"
+#include "console/format.hpp"
 #include "console/prompt.hpp"
 #include "control/session.hpp"
 #include "pattern/commands.hpp"
@@ -65,7 +66,24 @@ void ZT(control::Session& s)
     if (choice == 'X')
         return;
 
-    ds.QQ = transform_zone(ds.QQ, choice);
+    const dataset::CellRow q = transform_zone(ds.QQ, choice);
+    // Doubling a long side can pass the longest a dataset file holds: such a
+    // transformation is refused and the cell stays as it was.
+    cell::DerivedCell derived;
+    if (cell::cell_from_powder_constants(derived, q)) {
+        for (int i = 1; i <= 3; ++i) {
+            if (!dataset::cell_side_in_range(derived.DD[i])) {
+                con.line(std::string("** Transformation refused: ") + "abc"[i - 1] +
+                         " would become " + console::real_text(derived.DD[i], 0, 4) +
+                         " A, outside " + console::real_text(dataset::min_cell_side, 0, 1) +
+                         " to " + console::real_text(dataset::max_cell_side, 0, 0) + " A **");
+                if (ds.Nobs == 0)
+                    con.endl();
+                return;
+            }
+        }
+    }
+    ds.QQ = q;
     ds.Ctype = 2;
     if (cell::cell_from_powder_constants(ds, ds.QQ)) {
         ds.cell_valid = ds.DD[1] * ds.DD[2] * ds.DD[3] != 0.0 ? 1 : 0;

@@ -116,3 +116,20 @@ TEST(Histogram, BinsAreHalfOpenAroundTheirCentres)
     EXPECT_NE(out.text.find(" 0.0001  002\n 0.0000  001\n"), std::string::npos);
     EXPECT_NE(out.text.find("-0.0010  004\n"), std::string::npos);
 }
+
+TEST(DisplacementCorrection, TellsTheFirstLineItWouldMoveOutOfRange)
+{
+    // 10 degrees with T = 0.05: theta 5 deg goes to 2.15 deg; under a zero
+    // correction of -8 the corrected theta of 1 deg would go below 0.
+    dataset::Dataset ds;
+    pattern_testing::set_q_pattern(ds, {100.0, 400.0, 900.0});
+    ds.OT[2] = 10.0;
+    ds.OT[3] = 170.0;  // line 1 has no angle and is passed over
+    double angle = 0.0;
+    EXPECT_EQ(calibration::line_moved_out(ds, 0.05, 0.0, angle), 0);
+    EXPECT_EQ(calibration::line_moved_out(ds, 0.05, -8.0, angle), 2);
+    EXPECT_NEAR(angle, 2.0 - 2.0 * 0.05 * std::cos(rad) / rad, 1e-9);
+    // T = -1.2 lifts 170 degrees past 180; a T of 1e308 leaves no angle at all.
+    EXPECT_EQ(calibration::line_moved_out(ds, -1.2, 0.0, angle), 3);
+    EXPECT_EQ(calibration::line_moved_out(ds, 1e308, 0.0, angle), 2);
+}

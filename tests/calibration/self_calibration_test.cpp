@@ -9,6 +9,7 @@
 #include "calibration/settings.hpp"
 #include "pattern/pattern_helpers.hpp"
 #include "support/fake_console.hpp"
+#include "support/scratch.hpp"
 
 using pattern_testing::replies;
 using testing_support::FakeSession;
@@ -134,4 +135,33 @@ TEST_F(SelfCalibration, RemovedZeroComesBackUnlessReplaced)
     EXPECT_TRUE(has(screen, "Restore previous Z2Theta before proceeding (Y/N, default=N):  (No)"));
     EXPECT_EQ(k.s.ds.Z2Th, 0.0);
     EXPECT_TRUE(has(calibration::settings().note, "T (strip Z2Th, line-pair 1 [1&4] giving T = "));
+}
+
+TEST_F(SelfCalibration, ZeroCorrectionsBeyondWhatZeAllowsAreRefused)
+{
+    // The mean and pair 1 (both about +0.12) would take 44.95 past 45; an
+    // own value of 50 is asked again.
+    FakeSession f(replies({"Z", "30", "", "", "M", "1", "S", "50", "44.99", "", "N"}));
+    f.s.ds.Z2Th = 44.95;
+    observed_pattern(f.s.ds, -0.12, 0.0);
+    const std::string screen = run(f);
+    EXPECT_EQ(testing_support::count_of(screen, "** Z2Th would become 45.070"), 2) << screen;
+    EXPECT_TRUE(has(screen, "(default: no change):  50\n"
+                            "** Z2Th would become 50.00000 degrees, outside the range -45 to 45 **\n"
+                            "Specified Z2Th correction to be used"));
+    EXPECT_DOUBLE_EQ(f.s.ds.Z2Th, 44.99);
+}
+
+TEST_F(SelfCalibration, RatiosThatMoveALineOutOfRangeAreRefused)
+{
+    // T = 0.5 takes line 1 (about 17.7 degrees) below 0; 1e308 leaves no
+    // angle at all. Then ENTER: nothing changes.
+    FakeSession f(replies({"T", "15", "", "", "S", "0.5", "1e308", ""}));
+    observed_pattern(f.s.ds, 0.0, 0.0005);
+    const auto stored = f.s.ds.OT;
+    const std::string screen = run(f);
+    EXPECT_EQ(testing_support::count_of(screen, "would move line 1 to 2Theta = "), 2) << screen;
+    EXPECT_TRUE(has(screen, "** T = 0.5000000 would move line 1 to 2Theta = -"));
+    EXPECT_TRUE(has(screen, "No change\n"));
+    EXPECT_EQ(f.s.ds.OT, stored);
 }

@@ -14,6 +14,7 @@
 #include "dataset/commands.hpp"
 #include "dataset/import.hpp"
 #include "pattern/pattern_helpers.hpp"
+#include "pattern/round_trip.hpp"
 #include "support/fake_console.hpp"
 #include "support/scratch.hpp"
 
@@ -372,4 +373,52 @@ TEST(Converters, StartedFromTheHomeDirectoryOrReportedMissing)
     EXPECT_TRUE(shows(u, "** Conversion program " + dir.dir() + "home/UDI2LATT is not installed **\n"
                          "Failed to run format conversion program, so there seems to be a problem...\n"))
         << u.screen();
+}
+
+TEST(ImportRanges, AWavelengthLineOutOfRangeKeepsTheOneInForce)
+{
+    // 0.001 A would give Q values no dataset file reads back; 200 A is
+    // beyond the longest. Either way the pattern comes in at CuKa1.
+    for (const char* wavelength : {"0.001", "200"}) {
+        ScratchDir dir;
+        testing_support::write_file("WL.TXT", std::string(wavelength) + "\n28.4427\n47.3034\n");
+        FakeSession f(ascii_start("wl") + replies({"n", "y", "", "", "", "", "", "", "wl", "n"}));
+        dataset::IM(f.s);
+        ASSERT_EQ(f.s.ds.Nobs, 2) << f.screen();
+        EXPECT_TRUE(shows(f, " A lies outside the range 0.01 to 100 A **\n")) << f.screen();
+        EXPECT_EQ(f.s.ds.W0, cu);
+        const testing_support::Reload back = testing_support::save_and_reload(f);
+        EXPECT_TRUE(back.ok) << back.messages;
+    }
+}
+
+TEST(ImportRanges, ACpiWavelengthOutOfRangeIsTypedUntilItFits)
+{
+    ScratchDir dir;
+    Shell shell(dir);
+    write_powderx("SIPX.TXT", silicon());
+    testing_support::write_file("SIPX.CPI", "PowderX\n2\n160\n0.02\nCu\n150\n08-Dec-26\n12\nSilicon\n");
+    FakeSession f(replies({"PX", "", "sipx", "", "sipx", "", "0.005", "0.7093", "si", "n"}));
+    dataset::IM(f.s);
+    ASSERT_EQ(f.s.ds.Nobs, 12) << f.screen();
+    EXPECT_TRUE(shows(f, "(Wavelength read as 150.000000)\n"
+                         "** Wavelength 150.000000 A lies outside the range 0.01 to 100 A **\n"));
+    EXPECT_TRUE(shows(f, "Please type in the wavelength (default=1.540600): 0.005\n"
+                         "** Wavelength 0.005000 A lies outside the range 0.01 to 100 A **\n"));
+    EXPECT_EQ(f.s.ds.W0, 0.7093);
+    EXPECT_TRUE(testing_support::save_and_reload(f).ok);
+}
+
+TEST(ImportRanges, APeakWhoseQNoFileHoldsFailsTheImport)
+{
+    // A wavelength that never passed the questions: 90 degrees at 0.005 A
+    // is Q = 8e8.
+    FakeSession f;
+    dataset::Import im(f.s.ds);
+    im.ds->set_wavelength(0.005);
+    im.add_peak(30.0, 0.0);
+    im.add_peak(90.0, 0.0);
+    EXPECT_FALSE(dataset::finish_import(f.s, im));
+    EXPECT_EQ(im.error.substr(0, 23), "Q of line 2 (800000000.") << im.error;
+    EXPECT_EQ(im.error.substr(26), " QU.) lies above 400000000 QU.") << im.error;
 }

@@ -171,7 +171,11 @@ TEST_F(Launch, NoEligibleLinesAbandonsTheRun)
 
 TEST_F(Launch, OnlyTheZeroAndAMissingTitleChangeTheDataset)
 {
-    control::Session& s = run("tr\n\n\n0.05\n\nNew title\n\n", 25);
+    // A zero correction beyond what ZE allows is asked again.
+    control::Session& s = run("tr\n\n\n50\n0.05\n\nNew title\n\n", 25);
+    EXPECT_TRUE(shown("(default: no change): 50\n"
+                      "** Zero correction must lie in the range -45 to 45 degrees **\n"
+                      "New value for 2Theta zero correction (default: no change): 0.05\n"));
     EXPECT_DOUBLE_EQ(s.ds.Z2Th, 0.05);
     EXPECT_EQ(file_line("ABC.QTR", 2).substr(65, 10), " 0.0500000");
     EXPECT_TRUE(contains(read_file("ABC.LOG"), "Z2Theta correction = 0.0500 deg"));

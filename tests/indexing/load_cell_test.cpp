@@ -1,6 +1,8 @@
 // LC's paging and loading, and the basis-set list's listing and choice.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "indexing/basis_sets.hpp"
 #include "indexing/commands.hpp"
 #include "indexing/summary.hpp"
@@ -96,6 +98,30 @@ TEST_F(LoadCell, ZeroSideLeavesTheCellAlone)
     EXPECT_DOUBLE_EQ(s.ds.DD[1], 9.0);
     EXPECT_EQ(s.ds.Abs, "P");
     EXPECT_EQ(s.ds.cell_valid, 1);
+}
+
+TEST_F(LoadCell, SidesNoDatasetFileHoldsLeaveTheCellAlone)
+{
+    // A side of 1500 A, and two negative sides whose product is not 0.
+    const std::array<double, 6> cells[] = {{5.0, 1500.0, 7.0, 90.0, 90.0, 90.0},
+                                           {-5.0, -6.0, 7.0, 90.0, 90.0, 90.0}};
+    const char* messages[] = {"** Direct-cell side b = 1500.0000 A read for cell 1 in ABC.SUM lies "
+                              "outside 0.5 to 1000 A - Command ignored **\n",
+                              "** Direct-cell side a = -5.0000 A read for cell 1 in ABC.SUM lies "
+                              "outside 0.5 to 1000 A - Command ignored **\n"};
+    for (int k = 0; k < 2; ++k) {
+        indexing::SummaryRecord r;
+        r.bravais = "C";
+        r.cell = cells[k];
+        write_file("ABC.SUM", indexing::summary_line(r, false) + "\r\n");
+        control::Session& s = session("\n\n1\n");
+        s.ds.DD[1] = 9.0;
+        indexing::LC(s);
+        EXPECT_TRUE(shown(messages[k])) << screen();
+        EXPECT_DOUBLE_EQ(s.ds.DD[1], 9.0);
+        EXPECT_EQ(s.ds.Ctype, 0);
+        EXPECT_EQ(s.ds.Abs, "P");
+    }
 }
 
 TEST_F(LoadCell, MissingEmptyAndBadFiles)

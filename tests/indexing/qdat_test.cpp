@@ -119,6 +119,10 @@ TEST_F(QdatTest, MeasuredIntensitiesRescaledToAHundred)
     EXPECT_EQ(indexing::intensity_value(p, f.s.ds, 1, 1000.0), 100);
     EXPECT_EQ(indexing::intensity_value(p, f.s.ds, 3, 1000.0), 33);
     EXPECT_EQ(indexing::intensity_value(p, f.s.ds, 8, 1000.0), 13);  // 12.5 rounds up
+    // Intensities near the largest double are scaled without overflow.
+    f.s.ds.OI[2] = 1.5e308;
+    EXPECT_EQ(indexing::intensity_value(p, f.s.ds, 2, 1.5e308), 100);
+    EXPECT_EQ(indexing::intensity_value(p, f.s.ds, 1, 1.5e308), 0);
     // ITO and LZON cannot take three digits.
     program("IT");
     EXPECT_EQ(indexing::intensity_value(p, f.s.ds, 1, 1000.0), 99);

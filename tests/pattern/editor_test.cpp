@@ -5,6 +5,7 @@
 #include "pattern/commands.hpp"
 #include "pattern/editor.hpp"
 #include "pattern_helpers.hpp"
+#include "round_trip.hpp"
 #include "support/fake_console.hpp"
 #include "support/scratch.hpp"
 
@@ -128,6 +129,25 @@ TEST(Editor, QBasisLinesBeyondTheWavelengthKeepNoAngleAndBadValuesAreRefused)
     EXPECT_DOUBLE_EQ(ds.OQ[1], 150.0);
     EXPECT_NEAR(bragg_q(ds.OT[1], ds.W0), 150.0, 1e-6);
     EXPECT_FALSE(shows(f, "Input new F"));  // only the angle basis is scaled
+}
+
+TEST(Editor, AQNoFileCouldHoldIsAskedAgain)
+{
+    // Append 5e8 (d = 0.0045 A), then change line 1 to 4.5e8 first.
+    FakeSession f(replies({"A", "5e8", "3000", "C", "1", "4.5e8", "50"}) + finish_unsaved);
+    dataset::Dataset& ds = f.s.ds;
+    set_q_pattern(ds, {100.0, 400.0});
+    run_ed(f);
+    ASSERT_EQ(ds.Nobs, 3);
+    EXPECT_DOUBLE_EQ(ds.OQ[1], 50.0);  // back from its 2Theta at Finish
+    EXPECT_DOUBLE_EQ(ds.OQ[3], 3000.0);
+    EXPECT_TRUE(shows(f, "Q value for new line (default: pattern unchanged): 5e8\n"
+                         "** Q must not exceed 400000000 QU. **\n"
+                         "Q value for new line (default: pattern unchanged): 3000\n"));
+    EXPECT_TRUE(shows(f, "New Q value (default: no change): 4.5e8\n"
+                         "** Q must not exceed 400000000 QU. **\n"));
+    const testing_support::Reload back = testing_support::save_and_reload(f);
+    EXPECT_TRUE(back.ok) << back.messages;
 }
 
 TEST(Editor, AFullPatternTakesNoMoreLines)

@@ -7,6 +7,7 @@
 #include "pattern/commands.hpp"
 #include "pattern/extend.hpp"
 #include "pattern_helpers.hpp"
+#include "round_trip.hpp"
 #include "support/fake_console.hpp"
 #include "support/scratch.hpp"
 
@@ -170,4 +171,36 @@ TEST(Extension, TwentyLinesDefaultToNoAndProceedingAddsNothing)
     EXPECT_EQ(ds.W0, 1.5406);
     EXPECT_FALSE(shows(f, "Higher order with Q"));
     EXPECT_TRUE(shows(f, "\nThe dataset has now been extended to 20 lines\n"));
+}
+
+TEST(Extension, HigherOrdersNoFileCouldHoldAreNotUsed)
+{
+    // At 0.04 A, 4 x 2e7 needs 0.015625 A; 9 x 2e7 would need 0.0078125 A,
+    // below the shortest wavelength.
+    FakeSession f(run_with_limit(""));
+    dataset::Dataset& ds = f.s.ds;
+    ds.set_wavelength(0.04);
+    set_q_pattern(ds, {2e7});
+    pattern::EP(f.s);
+    ASSERT_EQ(ds.Nobs, 2);
+    EXPECT_EQ(ds.OQ[2], 8e7);
+    EXPECT_EQ(ds.W0, 0.015625);
+    EXPECT_TRUE(shows(f, "\n** Higher orders from Q = 180000000.000 up are not used: no wavelength "
+                         "of 0.01 A or more reaches them **\n"
+                         "\n** No more higher orders to add - the pattern has reached 2 lines only **\n"))
+        << f.screen();
+    testing_support::Reload back = testing_support::save_and_reload(f);
+    EXPECT_TRUE(back.ok) << back.messages;
+
+    // Without a wavelength nothing limits the angles, but Q itself stays
+    // within range: 4 x 5e7 is taken, 9 x 5e7 is not.
+    FakeSession none(run_with_limit(""));
+    none.s.ds.set_wavelength(0.0);
+    set_q_pattern(none.s.ds, {5e7});
+    pattern::EP(none.s);
+    ASSERT_EQ(none.s.ds.Nobs, 2);
+    EXPECT_EQ(none.s.ds.OQ[2], 2e8);
+    EXPECT_EQ(none.s.ds.W0, 0.0);
+    back = testing_support::save_and_reload(none);
+    EXPECT_TRUE(back.ok) << back.messages;
 }

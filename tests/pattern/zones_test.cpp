@@ -2,8 +2,11 @@
 // command keeps the cell block consistent.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "pattern/commands.hpp"
 #include "pattern/pattern_helpers.hpp"
+#include "pattern/round_trip.hpp"
 #include "pattern/zones.hpp"
 #include "support/fake_console.hpp"
 
@@ -75,4 +78,24 @@ TEST(ZoneTransformations, CommandRederivesTheCellOrSaysItIsInvalid)
     EXPECT_EQ(g.s.ds.cell_valid, 0);
     EXPECT_NE(g.screen().find("Powder constants transformed, but don't give a valid cell\n"),
               std::string::npos);
+}
+
+TEST(ZoneTransformations, ASideDoubledPastTheLongestIsRefused)
+{
+    // a = 600 A doubled is 1200 A, beyond what a dataset file holds.
+    FakeSession f(replies({"A"}));
+    dataset::Dataset& ds = f.s.ds;
+    ds.Ctype = 2;
+    ds.QQ = CellRow{0, 10000.0 / (600.0 * 600.0), 64.0, 50.0, 0.0, 0.0, 0.0};
+    ds.DD = CellRow{0, 600.0, 12.5, 10000.0 / std::sqrt(50.0) / 100.0, 90.0, 90.0, 90.0};
+    ds.cell_valid = 1;
+    const CellRow before = ds.QQ;
+    pattern::ZT(f.s);
+    EXPECT_NE(f.screen().find("** Transformation refused: a would become 1200.0000 A, outside 0.5 to "
+                              "1000 A **\n"),
+              std::string::npos)
+        << f.screen();
+    EXPECT_EQ(ds.QQ, before);
+    EXPECT_EQ(ds.DD[1], 600.0);
+    EXPECT_TRUE(testing_support::save_and_reload(f).ok);
 }
