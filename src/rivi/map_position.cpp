@@ -92,7 +92,7 @@ void ask_steps(Dialogue& d, const Axes& a)
             con, "  " + a.x + " step-size in " + a.unit + ", X or / (default=" +
                      real_text(g.sx, 5, 3) + "): ");
         if (reply.empty()) {
-            con.put(" (default)");
+            con.put(real_text(g.sx, 5, 3) + " (default)");
             con.endl();
             break;
         }

@@ -95,6 +95,7 @@ void thumbnail(control::Session& s, int i)
 void thumbnails(control::Session& s)
 {
     console::Console& con = s.con;
+    con.endl();
     con.clear_screen();
     legend(s);
     for (int i = 0; i < 3; ++i)
@@ -106,6 +107,7 @@ void thumbnails(control::Session& s)
 void m3_introduction(control::Session& s)
 {
     console::Console& con = s.con;
+    con.endl();
     con.line("          M3 = View the three Principal Figure-of-Merit Map Sections");
     con.endl();
     con.line("The three principal M1-map sections through the current trial cell will");
@@ -127,8 +129,8 @@ void principal_sections(control::Session& s)
     for (;;) {
         for (int i = 0; i < 3; ++i) {
             set_section(s, sections[i], false);
-            map_header(s);
             con.line(axis_line(s));
+            map_header(s);
             run_section(s);
             if (i < 2)
                 console::pause(con);
