@@ -195,6 +195,7 @@ std::string short_real(double x)
 void map_command(control::Session& s)
 {
     RunGuard guard(s);
+    s.con.endl();
     if (s.run.quick_view)
         quick_views(s);
     else

@@ -42,7 +42,6 @@ void write_introduction(Dialogue& d)
 {
     console::Console& con = d.s.con;
     const bool heuristic = d.kind == "H";
-    con.endl();
     con.clear_screen();
     con.line(std::string(heuristic ? 4 : 10, ' ') + d.kind +
              "Map = Compute and display a heuristic" + (heuristic ? " (I, P or M)" : "") +

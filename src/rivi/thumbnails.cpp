@@ -95,7 +95,6 @@ void thumbnail(control::Session& s, int i)
 void thumbnails(control::Session& s)
 {
     console::Console& con = s.con;
-    con.endl();
     con.clear_screen();
     legend(s);
     for (int i = 0; i < 3; ++i)
@@ -107,7 +106,6 @@ void thumbnails(control::Session& s)
 void m3_introduction(control::Session& s)
 {
     console::Console& con = s.con;
-    con.endl();
     con.line("          M3 = View the three Principal Figure-of-Merit Map Sections");
     con.endl();
     con.line("The three principal M1-map sections through the current trial cell will");
