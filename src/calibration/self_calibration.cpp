@@ -104,7 +104,7 @@ Mode ask_mode(console::Console& con)
     con.line("Do you want use self-calibration to estimate the Zero Correction Z2Theta");
     const std::string reply = console::ask_code(
         con, "  or Specimen-Displacement ratio T (Z/T, default Z)?  ", "ZT", "Z", "(Z)");
-    con.lines(2);
+    con.endl();
     return reply[0] == 'T' ? Mode::displacement : Mode::zero;
 }
 

@@ -32,9 +32,15 @@ void settle_qmax(control::Session& s)
     }
     // A negative Qmax would leave the index limits undefined: asked again too.
     while (!(ds.Qmax > 0.0)) {
-        ds.Qmax = console::ask_real(con, "Please input Qmax for calculated pattern: ", "", 0.0, 0,
-                                    0, " QU.", " ?")
-                      .value;
+        const double q = console::ask_real(con, "Please input Qmax for calculated pattern: ", "",
+                                           0.0, 0, 0, " QU.", " ?")
+                             .value;
+        if (q > dataset::max_qmax) {
+            con.line("  ** Qmax must not exceed " + console::real_text(dataset::max_qmax, 0, 0) +
+                     " QU. **");
+            continue;
+        }
+        ds.Qmax = q;
         con.endl();
     }
 }
@@ -168,7 +174,8 @@ void output_pass(control::Session& s, console::Sink& out, bool screen, Compariso
     comparison_listing(s, out, screen, c);
     if (ds.Nobs == 0)
         return;
-    if (ds.OQ[ds.Nobs] > ds.CQ[ds.Ncalc]) {
+    // Every line up to Qmax has been compared: only those above it are left out.
+    if (c.last_compared < ds.Nobs) {
         out.endl();
         out.line(std::string("** Last obs line(s) excluded (after last calc") +
                  " line): Qmax needs increasing **");

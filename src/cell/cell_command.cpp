@@ -7,6 +7,7 @@
 #include "cell/conversions.hpp"
 #include "console/channels.hpp"
 #include "console/console.hpp"
+#include "console/format.hpp"
 #include "console/prompt.hpp"
 #include "console/utilities.hpp"
 #include "control/session.hpp"
@@ -17,6 +18,31 @@ namespace cell {
 namespace {
 
 constexpr const char* new_values = "New values (or press ENTER for no change):";
+
+// "** Invalid (a > 1000) - please correct **" for a side beyond the range.
+void invalid_side(console::Console& con, int i, const std::string& bound)
+{
+    con.line(std::string("** Invalid (") + "abc"[i - 1] + " " + bound + ") - please correct **");
+}
+
+std::string above_longest() { return "> " + console::real_text(dataset::max_cell_side, 0, 0); }
+
+// The direct sides a cell of powder or Delaunay constants gave: true when
+// all lie within the range a dataset file can hold, else reported.
+bool derived_sides_in_range(console::Console& con, const dataset::Dataset& ds)
+{
+    bool ok = true;
+    for (int i = 1; i <= 3; ++i) {
+        if (ds.DD[i] < dataset::min_cell_side) {
+            invalid_side(con, i, "< " + console::real_text(dataset::min_cell_side, 0, 1));
+            ok = false;
+        } else if (!(ds.DD[i] <= dataset::max_cell_side)) {
+            invalid_side(con, i, above_longest());
+            ok = false;
+        }
+    }
+    return ok;
+}
 
 void cell_loaded_pause(console::Console& con)
 {
@@ -138,7 +164,10 @@ void direct_entry(control::Session& s)
         bool invalid = false;
         for (int i = 1; i <= 3; ++i) {
             if (ds.DD[i] < 1.0) {
-                con.line(std::string("** Invalid (") + "abc"[i - 1] + " < 1.0) - please correct **");
+                invalid_side(con, i, "< 1.0");
+                invalid = true;
+            } else if (ds.DD[i] > dataset::max_cell_side) {
+                invalid_side(con, i, above_longest());
                 invalid = true;
             }
         }
@@ -150,6 +179,20 @@ void direct_entry(control::Session& s)
     expand_direct(s);
 }
 
+// The six constants of one form on one line under their header, each kept
+// on ENTER (an exact 0 shown as "0").
+void edit_six(console::Console& con, const std::string& header, const char* first_label,
+              dataset::CellRow& row, int decimals, int zero_column)
+{
+    con.line(new_values);
+    con.endl();
+    con.line(header);
+    console::edit_real_shown(con, first_label, row[1], 10, decimals, zero_column);
+    for (int i = 2; i <= 6; ++i)
+        console::edit_real_shown(con, "   ", row[i], 10, decimals, zero_column);
+    con.lines(2);
+}
+
 void powder_constants_entry(control::Session& s)
 {
     console::Console& con = s.con;
@@ -158,14 +201,9 @@ void powder_constants_entry(control::Session& s)
     con.endl();
     powder_constant_lines(con, ds);
     con.endl();
+    bool converted = false;
     for (;;) {
-        con.line(new_values);
-        con.endl();
-        con.line(powder_constant_header());
-        console::edit_real_shown(con, "", ds.QQ[1], 10, 5, 3);
-        for (int i = 2; i <= 6; ++i)
-            console::edit_real_shown(con, "   ", ds.QQ[i], 10, 5, 3);
-        con.lines(2);
+        edit_six(con, powder_constant_header(), "", ds.QQ, 5, 3);
         if (ds.QQ[1] == 0.0 && ds.QQ[2] == 0.0 && ds.QQ[3] == 0.0) {
             con.line("** No Q(A,B,C) parameters provided - abandoning Qcell input");
             con.endl();
@@ -180,12 +218,15 @@ void powder_constants_entry(control::Session& s)
                 invalid = true;
             }
         }
-        if (!invalid)
-            break;
+        if (!invalid) {
+            converted = cell_from_powder_constants(ds, ds.QQ);
+            if (!converted || derived_sides_in_range(con, ds))
+                break;
+        }
         con.line("\a");
     }
     cell_loaded_pause(con);
-    if (cell_from_powder_constants(ds, ds.QQ))
+    if (converted)
         show_cell(s, con, false);
     else
         ds.V = 0.0;
@@ -199,15 +240,16 @@ void delaunay_entry(control::Session& s)
     con.endl();
     delaunay_lines(con, ds);
     con.endl();
-    con.line(new_values);
-    con.endl();
-    con.line(delaunay_header());
-    console::edit_real_shown(con, " ", ds.PP[1], 10, 6, 2);
-    for (int i = 2; i <= 6; ++i)
-        console::edit_real_shown(con, "   ", ds.PP[i], 10, 6, 2);
-    con.lines(2);
+    bool converted = false;
+    for (;;) {
+        edit_six(con, delaunay_header(), " ", ds.PP, 6, 2);
+        converted = cell_from_delaunay(ds);
+        if (!converted || derived_sides_in_range(con, ds))
+            break;
+        con.line("\a");
+    }
     cell_loaded_pause(con);
-    if (cell_from_delaunay(ds))
+    if (converted)
         show_cell(s, con, false);
     else
         ds.V = 0.0;

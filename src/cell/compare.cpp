@@ -3,6 +3,7 @@
 // summary of the fit.
 #include "cell/compare.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -144,26 +145,36 @@ void comparison_listing(control::Session& s, console::Sink& out, bool screen, Co
     ds.CH[0] = ds.CK[0] = ds.CL[0] = 0;
 
     RowCounter rows(s.con, screen, 4);
+    // The calculated pattern is complete up to Qmax, so every observed line
+    // up to there has a nearest calculated line, even one above the last.
+    const double top = std::max(ds.Qmax, ds.Ncalc > 0 ? ds.CQ[ds.Ncalc] : 0.0);
     int printed = 0;  // calculated lines listed so far
     int i = 1;
     double qobs = 0.0, shown = 0.0;
     if (ds.Nobs >= 1)
         observed_position(ds, 1, c.T, qobs, shown);
-    while (printed < ds.Ncalc) {
-        if (i > ds.Nobs || ds.CQ[printed + 1] <= qobs) {
+    for (;;) {
+        const bool observed_next = i <= ds.Nobs && qobs <= top;
+        if (printed < ds.Ncalc && (!observed_next || ds.CQ[printed + 1] <= qobs)) {
             ++printed;
             calculated_row(ds, out, printed);
             rows.row_written();
             continue;
         }
+        if (!observed_next)
+            break;
         // Candidates: the last calculated line at or below Qobs (perhaps the
-        // sentinel) and the next one; a tie goes to the upper.
+        // sentinel) and the next one; a tie goes to the upper. Above the last
+        // line Qmax bounds the comparison as line Ncalc+1 would, but no line
+        // lies there, so the last line is the nearest.
         int lower = printed;
         while (lower > 0 && ds.CQ[lower] > qobs)
             --lower;
         const int upper = lower + 1;
+        const bool beyond = lower == ds.Ncalc;
+        const double q_upper = beyond ? top : ds.CQ[upper];
         const int chosen =
-            std::fabs(qobs - ds.CQ[lower]) < std::fabs(ds.CQ[upper] - qobs) ? lower : upper;
+            beyond || std::fabs(qobs - ds.CQ[lower]) < std::fabs(q_upper - qobs) ? lower : upper;
         const double dq = qobs - ds.CQ[chosen];
         double tthc = 0.0;
         double d2 = 0.0;
@@ -200,7 +211,7 @@ void comparison_listing(control::Session& s, console::Sink& out, bool screen, Co
             // de Wolff M1 over the lines so far: Q of the upper candidate and
             // the number of calculated lines up to it.
             m1 = sum_abs_dq == 0.0 ? no_misfit_m1
-                                   : (c.included * ds.CQ[upper] / (2.0 * upper)) / sum_abs_dq;
+                                   : (c.included * q_upper / (2.0 * upper)) / sum_abs_dq;
             row += int_text(ds.OH[i], 3) + int_text(ds.OK[i], 4) + int_text(ds.OL[i], 4) + " )";
         }
         if (ds.Iflag == 1)
@@ -221,8 +232,8 @@ void comparison_listing(control::Session& s, console::Sink& out, bool screen, Co
         if (i <= ds.Nobs)
             observed_position(ds, i, c.T, qobs, shown);
     }
-    // Lines beyond the last calculated one were not compared: whatever
-    // indices an earlier cell gave them no longer hold.
+    // Lines above Qmax were not compared: whatever indices an earlier cell
+    // gave them no longer hold.
     for (int k = c.last_compared + 1; k <= ds.Nobs; ++k)
         ds.OH[k] = ds.OK[k] = ds.OL[k] = 0;
     rows.finish(c.mode != 'N' ? 4 : 2);

@@ -13,11 +13,15 @@ namespace {
 // Cross constants smaller than this count as zero for the index limits.
 constexpr double cross_zero = 1e-7;
 
+// An automatic limit. However large sqrt(Qmax)*a grows (or if it is not a
+// number), the limit stays within the index range, where neither the
+// conversion nor h*h in the loops can overflow.
 int truncated(double x)
 {
-    // Guard the conversion: an absurd Qmax must not overflow the integer.
-    if (!(x < 1e9))
-        return 1000000000;
+    if (!(x < dataset::max_index))
+        return dataset::max_index;
+    if (!(x > -dataset::max_index))
+        return -dataset::max_index;
     return static_cast<int>(std::trunc(x));
 }
 
@@ -96,8 +100,9 @@ bool generate_pattern(dataset::Dataset& ds, const dataset::IndexRow& limits, Ove
             for (int l = limits[5]; l <= limits[6]; ++l) {
                 if (lattice_absent(ds.abs_code, h, k, l))
                     continue;
-                const double qhkl = h * h * q[1] + k * k * q[2] + l * l * q[3] + k * l * q[4] +
-                                    h * l * q[5] + h * k * q[6];
+                const double x = h, y = k, z = l;
+                const double qhkl = x * x * q[1] + y * y * q[2] + z * z * q[3] + y * z * q[4] +
+                                    x * z * q[5] + x * y * q[6];
                 if (!(qhkl <= ds.Qmax) || qhkl == 0.0)
                     continue;
                 // -h 0 0 and 0 -k 0 repeat their positive partners.

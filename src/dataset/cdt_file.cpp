@@ -1,6 +1,8 @@
 // The dataset file (.CDT) reader and writer and the Powder CIF writer.
 #include "dataset/cdt_file.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "cell/conversions.hpp"
@@ -136,6 +138,8 @@ bool write_dataset(control::Session& s, Dataset& ds, TextFile& f, std::string_vi
 
 namespace {
 
+std::string number_text(double x);
+
 // Reads the fields of one file in order; the first failure stops the rest
 // and keeps the label of the field that failed.
 class FieldReader {
@@ -166,21 +170,55 @@ public:
             fail(label);
     }
 
+    // Numbers outside the range of their field fail the read as one that
+    // does not convert would, after a line saying why. `none` (0) stands
+    // for a value not given.
+    void real_in(double& x, const std::string& label, double lo, double hi, bool zero_is_none = false)
+    {
+        real(x, label);
+        if (!failed() && !(zero_is_none && x == 0.0) && !(x >= lo && x <= hi))
+            out_of_range(label, number_text(x), number_text(lo), number_text(hi));
+    }
+    void integer_in(int& i, const std::string& label, int lo, int hi)
+    {
+        integer(i, label);
+        if (!failed() && (i < lo || i > hi))
+            out_of_range(label, std::to_string(i), std::to_string(lo), std::to_string(hi));
+    }
+
 private:
+    void out_of_range(const std::string& label, const std::string& value, const std::string& lo,
+                      const std::string& hi)
+    {
+        con_.line("** " + label + " = " + value + " is out of range (" + lo + " to " + hi + ") **");
+        fail(label);
+    }
+
     console::Console& con_;
     TextFile& f_;
     std::string label_;
 };
 
+// The shortest text that reads back as x, whole numbers of ordinary size
+// without an exponent: no fixed width shows both 1e308 and 0.01.
+std::string number_text(double x)
+{
+    char buf[32];
+    const bool whole = std::fabs(x) < 1e15 && x == std::trunc(x);
+    const auto r = whole ? std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed)
+                         : std::to_chars(buf, buf + sizeof buf, x);
+    return std::string(buf, r.ptr);
+}
+
 std::string indexed(const char* name, int i) { return std::string(name) + "[" + std::to_string(i) + "]"; }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_flag(char c) { return c == '0' || c == '1'; }
 
 // The bracketed prefix "[i,k]" of the warning line: Iflag and the intensity
-// kind. A prefix whose flags are not digits does not describe the file.
+// kind. A prefix whose flags are not 0 or 1 does not describe the file.
 bool read_warning_flags(const std::string& warning, Dataset& ds)
 {
-    if (warning.size() < 4 || !is_digit(warning[1]) || !is_digit(warning[3]))
+    if (warning.size() < 4 || !is_flag(warning[1]) || !is_flag(warning[3]))
         return false;
     ds.Iflag = warning[1] - '0';
     ds.ikind = warning[3] - '0';
@@ -227,7 +265,7 @@ void set_intensity_codes(Dataset& ds)
 {
     if (ds.ikind == 0) {
         for (int i = 1; i <= ds.Nobs; ++i)
-            ds.icode[i] = static_cast<int>(std::lround(ds.OI[i]));
+            ds.icode[i] = static_cast<int>(std::lround(std::clamp(ds.OI[i], -99.0, 99.0)));
     } else {
         derive_intensity_codes(ds);
     }
@@ -273,23 +311,18 @@ bool read_dataset(control::Session& s, Dataset& ds, TextFile& f)
         check_stored_name(s, ds, stored);
 
     int nobs = 0, ncalc = 0;
-    r.integer(nobs, "Nobs");
-    if (!r.failed() && nobs < 0)
-        r.fail("Nobs");
-    r.integer(ds.Ctype, "Ctype");
-    if (!r.failed() && (ds.Ctype < 0 || ds.Ctype > 3))
-        r.fail("Ctype");
-    r.integer(ncalc, "Ncalc");
-    if (!r.failed() && ncalc < 0)
-        r.fail("Ncalc");
-    r.real(ds.Qmax, "Qmax");
-    r.integer(ds.Gflag, "Gflag");
+    r.integer_in(nobs, "Nobs", 0, max_file_lines);
+    r.integer_in(ds.Ctype, "Ctype", 0, 3);
+    r.integer_in(ncalc, "Ncalc", 0, max_file_lines);
+    r.real_in(ds.Qmax, "Qmax", 0.0, max_qmax);
+    r.integer_in(ds.Gflag, "Gflag", 0, 1);
+    // A wavelength of 0 is one not supplied (LI then assumes CuKa1).
     double w0 = ds.W0;
-    r.real(w0, "W0");
+    r.real_in(w0, "W0", min_wavelength, max_wavelength, true);
     r.real(ds.Z2Th, "Z2Th");
     if (!r.failed())
         ds.set_wavelength(w0);
-    r.integer(ds.Dflag, "Dflag");
+    r.integer_in(ds.Dflag, "Dflag", 0, 1);
     std::string abs;
     r.text(abs, "BravAbs");
     if (!r.failed()) {
@@ -305,10 +338,10 @@ bool read_dataset(control::Session& s, Dataset& ds, TextFile& f)
     for (int i = 1; i <= nobs && !r.failed(); ++i) {
         double q = 0, t = 0, in = 0;
         int h = 0, k = 0, l = 0;
-        r.real(q, indexed("OQ", i));
-        r.integer(h, indexed("OH", i));
-        r.integer(k, indexed("OK", i));
-        r.integer(l, indexed("OL", i));
+        r.real_in(q, indexed("OQ", i), 0.0, max_q);  // 0: stored by 2Theta only
+        r.integer_in(h, indexed("OH", i), -max_index, max_index);
+        r.integer_in(k, indexed("OK", i), -max_index, max_index);
+        r.integer_in(l, indexed("OL", i), -max_index, max_index);
         r.real(t, indexed("OT", i));
         r.real(in, indexed("OI", i));
         if (i <= max_obs && !r.failed()) {
@@ -334,13 +367,16 @@ bool read_dataset(control::Session& s, Dataset& ds, TextFile& f)
 
     if (ds.Ctype > 0) {
         for (int i = 1; i <= 6 && !r.failed(); ++i) {
-            r.real(ds.DD[i], indexed("DD", i));
+            if (i <= 3)  // a side of 0 is one not given: no valid cell
+                r.real_in(ds.DD[i], indexed("DD", i), min_cell_side, max_cell_side, true);
+            else
+                r.real(ds.DD[i], indexed("DD", i));
             r.real(ds.PP[i], indexed("PP", i));
             r.real(ds.QQ[i], indexed("QQ", i));
             r.real(ds.RR[i], indexed("RR", i));
             r.real(ds.DSC[i], indexed("DSC", i));
             r.real(ds.RSC[i], indexed("RSC", i));
-            r.integer(ds.GL[i], indexed("GL", i));
+            r.integer_in(ds.GL[i], indexed("GL", i), -max_index, max_index);
         }
     }
     if (!r.failed())
@@ -349,10 +385,10 @@ bool read_dataset(control::Session& s, Dataset& ds, TextFile& f)
     for (int i = 1; i <= ncalc && !r.failed(); ++i) {
         double q = 0;
         int h = 0, k = 0, l = 0;
-        r.real(q, indexed("CQ", i));
-        r.integer(h, indexed("CH", i));
-        r.integer(k, indexed("CK", i));
-        r.integer(l, indexed("CL", i));
+        r.real_in(q, indexed("CQ", i), 0.0, max_qmax);
+        r.integer_in(h, indexed("CH", i), -max_index, max_index);
+        r.integer_in(k, indexed("CK", i), -max_index, max_index);
+        r.integer_in(l, indexed("CL", i), -max_index, max_index);
         if (i <= max_calc && !r.failed()) {
             ds.CQ[i] = q;
             ds.CH[i] = h;
@@ -388,20 +424,60 @@ bool read_dataset(control::Session& s, Dataset& ds, TextFile& f)
 
 // ---- Powder CIF ----
 
-bool write_cif(control::Session& s, TextFile& f, std::string_view cif_title)
+namespace {
+
+// How a CIF text value is delimited so that every reader takes it whole.
+enum class CifQuotes { single, twin, text_field };
+
+CifQuotes cif_quotes(std::string_view t)
+{
+    // A quote closes its string only where white space follows it, so
+    // single quotes hold any apostrophe but one before a blank.
+    auto closes_early = [&](char q) {
+        for (std::size_t i = 0; i + 1 < t.size(); ++i)
+            if (t[i] == q && (t[i + 1] == ' ' || t[i + 1] == '\t'))
+                return true;
+        return false;
+    };
+    if (!closes_early('\''))
+        return CifQuotes::single;
+    if (!closes_early('"'))
+        return CifQuotes::twin;
+    return CifQuotes::text_field;
+}
+
+} // namespace
+
+bool write_cif(control::Session& s, TextFile& f, std::string_view block_name,
+               std::string_view cif_title)
 {
     console::Console& con = s.con;
     const Dataset& ds = s.ds;
     bool ok = true;
     auto text = [&](std::string_view t) { ok &= wr_str(con, f, t, 1); };
+    // The number's own leading blanks part it from the tag; one that fills
+    // its width (a side of 100 A or more) gets a blank of its own.
     auto item = [&](std::string_view key, double x, int w, int d) {
-        ok &= wr_str(con, f, key, 0);
+        const bool fills = console::real_text(x, w, d)[0] != ' ';
+        ok &= wr_str(con, f, fills ? std::string(key) + " " : std::string(key), 0);
         ok &= wr_dbl(con, f, x, w, d, 1);
     };
+    auto value = [&](const std::string& t) {
+        switch (cif_quotes(t)) {
+        case CifQuotes::single: text("'" + t + "'"); break;
+        case CifQuotes::twin: text("\"" + t + "\""); break;
+        case CifQuotes::text_field:  // from a line beginning ";" to the next
+            text(";" + t);
+            text(";");
+            break;
+        }
+    };
+    // Every CIF reader begins at a data block header.
+    text("data_" + std::string(block_name));
     text("_pd_block_ID");
-    text("'" + std::string(cif_title) + "'");
+    value(std::string(cif_title));
     text("_computing_data_reduction");
-    text("'Latticor " + s.version.version + ", " + s.version.build_date + "'");
+    value("Latticor " + s.version.version + ", " + s.version.build_date);
     item("_diffrn_radiation_wavelength", ds.W0, 10, 7);
     if (ds.Ctype != 0) {
         item("_cell_length_a", ds.DD[1], 10, 6);

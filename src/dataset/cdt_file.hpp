@@ -34,7 +34,8 @@ bool write_dataset(control::Session& s, Dataset& ds, console::TextFile& f, std::
 // callers read into a copy of the working record.
 bool read_dataset(control::Session& s, Dataset& ds, console::TextFile& f);
 
-// The Powder CIF content under the given block title.
-bool write_cif(control::Session& s, console::TextFile& f, std::string_view cif_title);
+// The Powder CIF content as data block `block_name` with the given title.
+bool write_cif(control::Session& s, console::TextFile& f, std::string_view block_name,
+               std::string_view cif_title);
 
 } // namespace dataset

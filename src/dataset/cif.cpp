@@ -51,7 +51,7 @@ void save_cif(control::Session& s)
     con.line("giving CIF title:");
     con.line("  " + cif_title);
 
-    bool ok = write_cif(s, f, cif_title);
+    bool ok = write_cif(s, f, name, cif_title);
     ok = close_write(con, f) && ok;
     con.endl();
     if (ok)

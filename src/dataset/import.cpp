@@ -111,7 +111,6 @@ void run_converter(control::Session& s, const std::string& converter, const std:
     std::string reply = console::ask_code(
         con, "Do you want to load the converted dataset now (Y/N, default=Y): ", "YN", "Y", "(Yes)");
     con.endl();
-    con.endl();
     if (reply[0] != 'Y')
         return;
     con.endl();
@@ -121,12 +120,12 @@ void run_converter(control::Session& s, const std::string& converter, const std:
 }
 
 // The name of the dataset the EVA converter is to write, asked until it is
-// a dataset name that may be written.
+// a dataset name that may be written. Each asking starts on a fresh line.
 std::string ask_output_name(control::Session& s, const std::string& input)
 {
     console::Console& con = s.con;
     for (;;) {
-        con.lines(2);
+        con.endl();
         std::string name = console::read_normalised_reply(
             con, "Write converted file to Latticor dataset (omit .CDT, default= " + input + "): ");
         con.lines(2);

@@ -97,7 +97,7 @@ constexpr const char* numbered_from_1 = "Lines are numbered from 1";
 AsciiLayout ask_layout(console::Console& con)
 {
     AsciiLayout l;
-    con.lines(2);
+    con.endl();  // the second line end after the file name
     if (yes(con, "Title line to be read from the file (Y/N, default=N)? ", 'N', "(No)")) {
         con.endl();
         l.title_line = ask_number(con, "Line number containing title line (default: 1): ", 1, 1,
@@ -128,20 +128,18 @@ AsciiLayout ask_layout(console::Console& con)
         after, after, no_limit,
         after > 1 ? "The peak data must follow the title and wavelength lines" : numbered_from_1);
 
-    con.lines(2);
-    l.one_per_line = yes(con, "Is each peak on a separate input line (Y/N, default=Y)? ", 'Y', "(Yes)");
+    // Two line ends after each answer; ask_number gives the first.
     con.endl();
+    l.one_per_line = yes(con, "Is each peak on a separate input line (Y/N, default=Y)? ", 'Y', "(Yes)");
     con.lines(2);
     con.line(l.one_per_line ? "The first field on each line is assumed to be the peak position."
                             : "The first field for each peak is assumed to be the peak position.");
     std::string unit = console::ask_code(
         con, "  As 2Theta deg (T) or d-spacing in A (D) (T/D, default=T)? ", "TD", "T", "(2Theta)");
     l.unit = unit[0] == 'D' ? PeakUnit::d_spacing : PeakUnit::two_theta;
-    con.endl();
     con.lines(2);
     l.intensities =
         yes(con, "Does the second field contain the peak intensity (Y/N, default=N)? ", 'N', "(No)");
-    con.endl();
     con.lines(2);
     const int least = l.intensities ? 2 : 1;
     l.fields = ask_number(con, "How many fields are there for each peak (default: " +
@@ -149,7 +147,7 @@ AsciiLayout ask_layout(console::Console& con)
                           least, least, max_fields,
                           "The number of fields per peak must be from " + std::to_string(least) +
                               " to " + std::to_string(max_fields));
-    con.lines(2);
+    con.endl();
     return l;
 }
 

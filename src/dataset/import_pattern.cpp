@@ -194,21 +194,20 @@ bool finish_import(control::Session& s, Import& im)
 
 namespace {
 
-// Asked until the answer is a plain name of 1 to 8 characters.
+// Asked until the answer is a plain name of 1 to 8 characters; the
+// question line is left open behind the name accepted.
 std::string ask_working_name(console::Console& con)
 {
     for (;;) {
         std::string name = console::read_normalised_reply(
             con, "What is the working name for this new dataset (1 to 8 chars): ");
-        con.endl();
-        if (name.empty())
-            continue;
-        if (name.size() > 8) {
-            con.line("** A dataset name has at most 8 characters **");
-            continue;
-        }
-        if (check_plain_name(con, name))
+        if (!name.empty() && name.size() <= 8 && is_plain_name(name))
             return name;
+        con.endl();
+        if (name.size() > 8)
+            con.line("** A dataset name has at most 8 characters **");
+        else if (!name.empty())
+            check_plain_name(con, name);  // says what is wrong with it
     }
 }
 

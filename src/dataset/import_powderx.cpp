@@ -52,7 +52,7 @@ bool ask_cpi_file(control::Session& s, std::string& path)
     if (!ask_peak_file(s, "Load PowderX peaks file - called (omitting .CPI, default = exit): ", ".CPI",
                        "No .CPI file", false, name, path))
         return false;
-    con.lines(2);
+    con.endl();  // the second line end after the name
     return true;
 }
 
@@ -195,7 +195,6 @@ void import_powderx(control::Session& s)
         con.endl();
         return;
     }
-    con.endl();
     con.endl();
     const std::string dir = data_directory_text(s);
     files::list_directory(s, "textfiles", dir, "*", "TXT");

@@ -145,10 +145,8 @@ void ED(control::Session& s)
     if (s.pattern.ob_type == 2 || s.pattern.ob_type == 4)
         con.line("(N.B. Data accepted as 2Theta or Q only)");
     con.endl();
-    if (ds.Nobs == 0) {
-        con.line("** No observed pattern loaded - run LO, IM or OB first **");
-        return;
-    }
+    if (ds.Nobs == 0)
+        return;  // the command loop says what is missing
     con.line(std::string("Pattern was input as ") +
              (ds.Dflag == 1 ? "2Theta angles or sinsqth (wavelength-dependent)"
                             : "Q values or d-spacings (wavelength-independent)"));

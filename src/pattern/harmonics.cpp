@@ -217,7 +217,7 @@ void HO(control::Session& s)
                           "TQ", "T", "(T)")[0] == 'Q'
             ? Criterion::q
             : Criterion::two_theta;
-    con.lines(2);
+    con.endl();
     const double tolerance = ask_harmonics_tolerance(con, criterion);
 
     con.line("For each observed line, display downwards (D) all base lines (lower orders) for");
@@ -226,7 +226,7 @@ void HO(control::Session& s)
         console::ask_code(con, "  Please enter D or U (default D): ", "DU", "D", "(D)")[0] == 'U'
             ? Direction::up
             : Direction::down;
-    con.lines(2);
+    con.endl();
 
     console::Sink* copy = nullptr;
     if ((con.output_code & 2) != 0 && console::ensure_copy_open(s)) {

@@ -38,11 +38,14 @@ void QM(control::Session& s)
             break;
         }
         // A negative limit has no square root for the index limits.
-        if (!(a.value < 0.0)) {
+        if (a.value < 0.0) {
+            con.line("  ** Invalid **");
+        } else if (a.value > dataset::max_qmax && !a.unchanged) {
+            con.line("  ** Qmax must not exceed " + real_text(dataset::max_qmax, 0, 0) + " QU. **");
+        } else {
             ds.Qmax = a.value;
             break;
         }
-        con.line("  ** Invalid **");
     }
     con.endl();
 }
@@ -92,9 +95,16 @@ void HL(control::Session& s)
     con.line("  or A (at hmin only) to calculate limits automatically");
     con.endl();
     for (int i = 1; i <= 6; ++i) {
-        con.put(std::string(limit_labels[i]) + int_text(ds.GL[i], 4) + console::blanks(5));
-        const console::IntAnswer a =
-            console::ask_int(con, "new value: ", i == 1 ? "A" : "", ds.GL[i], 0, "", "NC");
+        console::IntAnswer a;
+        for (;;) {
+            con.put(std::string(limit_labels[i]) + int_text(ds.GL[i], 4) + console::blanks(5));
+            a = console::ask_int(con, "new value: ", i == 1 ? "A" : "", ds.GL[i], 0, "", "NC");
+            if (!a.reply.empty() || a.unchanged ||
+                (a.value >= -dataset::max_index && a.value <= dataset::max_index))
+                break;
+            con.line("  ** Index limits must lie in the range -" + int_text(dataset::max_index, 0) +
+                     " to " + int_text(dataset::max_index, 0) + " **");
+        }
         con.endl();
         if (!a.reply.empty()) {
             automatic_index_limits(s);

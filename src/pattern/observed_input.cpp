@@ -164,6 +164,12 @@ void read_lines(control::Session& s, int type)
             q = type == q_value ? x : dataset::q_from_d(x);
             have_raw = dataset::two_theta_from_q(ds, q, ds.Z2Th, raw);
         }
+        // Beyond this a Q could not be saved and read back.
+        if (!(q <= dataset::max_q)) {
+            con.line("  ** Q above " + real_text(dataset::max_q, 0, 0) + " QU. (d below " +
+                     real_text(100.0 / std::sqrt(dataset::max_q), 0, 3) + " A) **");
+            continue;
+        }
 
         if (type != q_value)
             con.put(pad_to_column(con, q_column(type, scaled)) + " Qobs =" + real_text(q, 10, 3));

@@ -36,12 +36,45 @@ bool undoes_last(const dataset::Dataset& ds, const TransformRecord& r, double k,
     return true;
 }
 
+bool factor_in_range(double k) { return k >= dataset::min_tr_factor && k <= dataset::max_tr_factor; }
+
+bool zero_in_range(double z) { return std::fabs(z) <= dataset::max_zero; }
+
+std::string zero_range_text()
+{
+    return real_text(-dataset::max_zero, 0, 0) + " to " + real_text(dataset::max_zero, 0, 0);
+}
+
+// Why (k, z) cannot be applied, or empty when it can: the factor, the zero
+// correction it leads to and every new angle must stay in range.
+std::string transformation_refusal(const dataset::Dataset& ds, double k, double z)
+{
+    if (!factor_in_range(k))
+        return "factor k = " + real_text(k, 0, 6) + " lies outside " +
+               real_text(dataset::min_tr_factor, 0, 1) + " to " +
+               real_text(dataset::max_tr_factor, 0, 0);
+    if (!zero_in_range(ds.Z2Th + z))
+        return "the zero correction would become " + real_text(ds.Z2Th + z, 0, 6) +
+               " degrees, outside " + zero_range_text();
+    for (int i = 1; i <= ds.Nobs; ++i)
+        if (!std::isfinite(k * ds.OT[i]))
+            return "2Theta of line " + std::to_string(i) + " would overflow";
+    return "";
+}
+
 } // namespace
 
 void apply_transformation(control::Session& s, double k, double z)
 {
     console::Console& con = s.con;
     dataset::Dataset& ds = s.ds;
+    if (!(k == 1.0 && z == 0.0)) {
+        const std::string refusal = transformation_refusal(ds, k, z);
+        if (!refusal.empty()) {
+            con.line("** Transformation refused: " + refusal + " **");
+            return;
+        }
+    }
     s.pattern.tr_k = k;
     s.pattern.tr_z = z;
     if (k == 1.0 && z == 0.0) {
@@ -101,42 +134,56 @@ void TR(control::Session& s)
         return;
     }
 
-    double& k = s.pattern.tr_k;
-    double& z = s.pattern.tr_z;
+    // The stored k and Z change only when a transformation is applied.
+    double k = s.pattern.tr_k;
+    double z = s.pattern.tr_z;
     const bool identity = k == 1.0 && z == 0.0;
-    console::RealAnswer a;
     if (identity) {
         con.line("Last transformation was identity (k = 1.0, Z = 0.0)");
         con.endl();
-        a = console::ask_real(con, "Please input the transformation factor k (default: no change): ",
-                              "", 1.0, 0, 0, "", "");
-        if (a.value == 0.0) {
-            con.put(" (= no change)");
-            con.endl();
-            return;
-        }
     } else {
         con.line("Last transformation was:");
         con.line(equation_text(k, z));
         con.endl();
         con.line("Please input the transformation factor k (default: no change)");
-        a = console::ask_real(con, "   or zero to reverse the last transformation as shown above: ",
-                              "", 1.0, 0, 0, "", "");
+    }
+    double factor = 0.0;
+    for (;;) {
+        factor = console::ask_real(
+                     con,
+                     identity ? "Please input the transformation factor k (default: no change): "
+                              : "   or zero to reverse the last transformation as shown above: ",
+                     "", 1.0, 0, 0, "", "")
+                     .value;
+        if (factor == 0.0 || factor_in_range(factor))
+            break;
+        con.line("  ** Factor k must lie in the range " + real_text(dataset::min_tr_factor, 0, 1) +
+                 " to " + real_text(dataset::max_tr_factor, 0, 0) + " **");
+    }
+    if (identity && factor == 0.0) {
+        con.put(" (= no change)");
+        con.endl();
+        return;
     }
     con.endl();
 
-    if (a.value == 0.0) {
+    if (factor == 0.0) {
         k = 1.0 / k;
         z = -z;
         con.endl();
         con.line("Inverse transformation is:");
         con.line(equation_text(k, z));
     } else {
-        console::RealAnswer c =
-            console::ask_real(con, "  and now the constant Z to be added: ", "", 0.0, 0, 0, "", "");
+        for (;;) {
+            z = console::ask_real(con, "  and now the constant Z to be added: ", "", 0.0, 0, 0, "", "")
+                    .value;
+            if (zero_in_range(s.ds.Z2Th + z))
+                break;
+            con.line("  ** The zero correction would become " + real_text(s.ds.Z2Th + z, 0, 6) +
+                     " degrees, outside " + zero_range_text() + " **");
+        }
         con.endl();
-        k = a.value;
-        z = c.value;
+        k = factor;
     }
     apply_transformation(s, k, z);
 }

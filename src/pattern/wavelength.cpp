@@ -63,6 +63,37 @@ void keep_spacings(dataset::Dataset& ds, double w)
     }
 }
 
+namespace {
+
+// 0 stands apart: no wavelength supplied (LI then assumes CuKa1).
+bool wavelength_in_range(double w)
+{
+    return w >= dataset::min_wavelength && w <= dataset::max_wavelength;
+}
+
+std::string wavelength_range_text()
+{
+    return "  ** Wavelength must lie in the range " + real_text(dataset::min_wavelength, 0, 2) +
+           " to " + real_text(dataset::max_wavelength, 0, 0) + " A **";
+}
+
+// Why RS cannot rescale by ks, or empty when it can: the wavelength (unless
+// none was supplied) and every Q must stay within what a dataset file holds.
+std::string rescale_refusal(const dataset::Dataset& ds, double ks)
+{
+    if (ds.W0 != 0.0 && !wavelength_in_range(ks * ds.W0))
+        return "** The wavelength would become " + real_text(ks * ds.W0, 0, 6) +
+               " A, outside the range " + real_text(dataset::min_wavelength, 0, 2) + " to " +
+               real_text(dataset::max_wavelength, 0, 0) + " A **";
+    for (int i = 1; i <= ds.Nobs; ++i)
+        if (ds.OQ[i] / (ks * ks) > dataset::max_q)
+            return "** Q of line " + std::to_string(i) + " would exceed " +
+                   real_text(dataset::max_q, 0, 0) + " QU. **";
+    return "";
+}
+
+} // namespace
+
 // WA: enter or change the wavelength.
 void WA(control::Session& s)
 {
@@ -80,9 +111,13 @@ void WA(control::Session& s)
     console::RealAnswer a;
     for (;;) {
         a = console::ask_real(con, "Input new value:  ", "CU", old, 0, 0, "", "NC");
-        if (!(a.value < 0.0))
+        if (a.value < 0.0)
+            con.line("  ** Invalid **");
+        else if (a.value == old || !a.reply.empty() || a.value == 0.0 ||
+                 wavelength_in_range(a.value))
             break;
-        con.line("  ** Invalid **");
+        else
+            con.line(wavelength_range_text());
     }
     double w = a.value;
     if (!a.reply.empty()) {  // CU (or a part of it)
@@ -168,10 +203,14 @@ void RS(control::Session& s)
             con.endl();
             return;
         }
-        if (ks >= 0.1 && ks <= 10.0)
-            break;
+        std::string refusal = "** not in range 0.1 to 10 **";
+        if (ks >= 0.1 && ks <= 10.0) {
+            refusal = rescale_refusal(ds, ks);
+            if (refusal.empty())
+                break;
+        }
         con.endl();
-        con.line("** not in range 0.1 to 10 **");
+        con.line(refusal);
     }
 
     ds.set_wavelength(ks * ds.W0);

@@ -1,4 +1,5 @@
 // ZE: the zero correction of 2Theta, kept apart or built into the stored angles.
+#include <cmath>
 #include <string>
 
 #include "console/console.hpp"
@@ -42,8 +43,15 @@ void ZE(control::Session& s)
     con.line("Input Zero Correction for 2Theta in degrees.");
     con.line("Current value  =" + console::real_text(ds.Z2Th, 13, 9) +
              " degrees  (default=no change)");
-    const console::RealAnswer a =
-        console::ask_real(con, "Input new value:  ", "", ds.Z2Th, 1, 6, " degrees", "NC");
+    console::RealAnswer a;
+    for (;;) {
+        a = console::ask_real(con, "Input new value:  ", "", ds.Z2Th, 1, 6, " degrees", "NC");
+        if (a.unchanged || std::fabs(a.value) <= dataset::max_zero)
+            break;
+        con.line("  ** Zero correction must lie in the range -" +
+                 console::real_text(dataset::max_zero, 0, 0) + " to " +
+                 console::real_text(dataset::max_zero, 0, 0) + " degrees **");
+    }
     con.endl();
     if (a.value != ds.Z2Th) {
         ds.Z2Th = a.value;

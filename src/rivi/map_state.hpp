@@ -80,6 +80,53 @@ struct MapSettings {
     bool map_file = false;         // write "<Dset>.<letter>MP"
 };
 
+// ---- map-engine: what one map leaves behind ----
+
+// A peak of the merit surface: during the scan x and y are the column
+// position and the row index, afterwards coordinates in the display unit.
+struct MapPeak {
+    double x = 0.0, y = 0.0;
+    double raw = 0.0;       // the figure of merit at the map point
+    double refined = 0.0;   // after parabolic refinement
+};
+
+// The peaks, 1..n, with each peak's rank on the raw value (oldseq).
+struct PeakList {
+    int n = 0;
+    bool full = false;      // 100 held: a new peak must beat the smallest
+    std::array<MapPeak, dataset::max_peaks + 1> peaks{};
+    std::array<int, dataset::max_peaks + 1> oldseq{};
+};
+
+// Running statistics of one map.
+struct MapStatistics {
+    double sum = 0.0;       // of every value evaluated, zeros included
+    long long count = 0;
+    double best = 0.0;      // replaced only by a strictly greater value
+    double best_x = 0.0, best_y = 0.0;  // its position in the display unit
+    Q6 best_q{};            // its trial constants
+    long long trials = 0;   // trials of the scan
+    double seconds = 0.0;   // scan time, pauses excluded
+};
+
+// Counters of one refinement run.
+struct RefinementCounters {
+    int peaks = 0;
+    long long cycles = 0;
+    long long trials = 0;
+    long long same = 0, reversed = 0, null = 0;  // shift directions
+    double seconds = 0.0;
+};
+
+struct MapResults {
+    MapStatistics stats;
+    PeakList list;
+    RefinementCounters refinement;
+    bool refined = false;   // the peaks were refined in this map
+    double dx = 0.0, dy = 0.0;  // refinement's starting steps, QU.
+    double started = 0.0;   // seconds_of_day at the run's start
+};
+
 struct MapState {
     bool indexing_mode = false;    // the map dialogue run from IN
     bool save_map_array = false;
@@ -88,6 +135,7 @@ struct MapState {
     // The best peak of the last map survives the run (map position P).
     bool map_made = false;
     double best_peak_x = 0.0, best_peak_y = 0.0;
+    MapResults results;            // map-engine: the last map's statistics and peaks
 };
 
 } // namespace rivi

@@ -63,6 +63,39 @@ TEST(CellCommand, AbandonedAndImpossibleDirectCells)
     }
 }
 
+TEST(CellCommand, SidesBeyondTheRangeAreAskedAgainInEveryForm)
+{
+    {
+        // A direct side of 1200 A.
+        testing_support::FakeSession f("1\n5\n1200\n5\n\n\n\n\n1000\n\n\n\n\n\n\n");
+        f.con.output_code = 0;
+        cell::CE(f.s);
+        EXPECT_EQ(count_of(f.screen(), "** Invalid (b > 1000) - please correct **\n"), 1) << f.screen();
+        EXPECT_EQ(f.s.ds.Ctype, 1);
+        EXPECT_EQ(f.s.ds.DD[2], 1000.0);
+    }
+    {
+        // Q(A) = 0.001 QU. gives a = 3162 A; 100 QU. then gives 10 A.
+        testing_support::FakeSession f("2\n0.001\n100\n100\n0\n0\n0\n100\n\n\n\n\n\n\n\n");
+        f.con.output_code = 0;
+        cell::CE(f.s);
+        EXPECT_EQ(count_of(f.screen(), "** Invalid (a > 1000) - please correct **\n"), 1) << f.screen();
+        EXPECT_EQ(count_of(f.screen(), "Cell Loaded"), 1);
+        EXPECT_EQ(f.s.ds.Ctype, 2);
+        EXPECT_NEAR(f.s.ds.DD[1], 10.0, 1e-9);
+    }
+    {
+        // S = -1e7 gives a^2 = 1e7; -100 then gives a = 10 A.
+        testing_support::FakeSession f("3\n0\n0\n0\n-1E7\n-25\n-25\n\n\n\n-100\n\n\n\n\n\n");
+        f.con.output_code = 0;
+        cell::CE(f.s);
+        EXPECT_EQ(count_of(f.screen(), "** Invalid (a > 1000) - please correct **\n"), 1) << f.screen();
+        EXPECT_EQ(f.s.ds.Ctype, 3);
+        EXPECT_NEAR(f.s.ds.DD[1], 10.0, 1e-9);
+        EXPECT_NEAR(f.s.ds.DD[2], 5.0, 1e-9);
+    }
+}
+
 TEST(CellCommand, DeleteForgetsLimitsPatternAndIndexing)
 {
     testing_support::FakeSession f("d\n");

@@ -84,6 +84,32 @@ TEST_F(ComparisonListing, MergesAssignsIndicesAndComputesM1)
     EXPECT_NEAR(c.d2th[2], 15.334518 - 13.991431, 1e-6);
 }
 
+TEST_F(ComparisonListing, LinesUpToQmaxAboveTheLastCalculatedLineAreCompared)
+{
+    // Line 5 (700) lies above the last calculated line (600) and nearer to
+    // Qmax than to it: still the last line is its nearest, and M1 takes Qmax
+    // as the line above it, the 7th.
+    ds.Qmax = 720.0;
+    cell::Comparison c;
+    StringSink out;
+    cell::comparison_listing(f.s, out, true, c);
+    EXPECT_EQ(c.last_compared, 5);
+    EXPECT_EQ(c.included, 5);
+    EXPECT_EQ(ds.OH[5] * 100 + ds.OK[5] * 10 + ds.OL[5], 211);
+    // (5 * 720 / (2 * 7)) / (0 + 50 + 3 + 3.0001 + 100) = 1.648
+    EXPECT_TRUE(out.text.ends_with("       6     2   1   1    21.752           600.000\n"
+                                   "  5       (  2   1   1 )  23.519  1.767    700.000 100.000     1.648\n"))
+        << out.text;
+    EXPECT_NEAR(c.d2th[5], 21.752 - 23.519, 1e-3);
+
+    // A line exactly at the last calculated line, the one that was lost.
+    ds.OQ[5] = 600.0;
+    ds.Qmax = 650.0;
+    cell::comparison_listing(f.s, out, true, c);
+    EXPECT_EQ(c.last_compared, 5);
+    EXPECT_EQ(ds.OH[5] * 100 + ds.OK[5] * 10 + ds.OL[5], 211);
+}
+
 TEST_F(ComparisonListing, ExclusionByQKeepsExactlyTheLimit)
 {
     cell::Comparison c;
@@ -434,12 +460,14 @@ TEST(CalculateAndCompare, MonoclinicListingShowsTextbookQValues)
 TEST(CalculateAndCompare, RefusalsAndLimits)
 {
     {
-        // Without a pattern Qmax is asked until a positive value comes.
-        testing_support::FakeSession f(ca_replies("0\n-5\nx\n500\nn\n\n\n"));
+        // Without a pattern Qmax is asked until a positive value in range comes.
+        testing_support::FakeSession f(ca_replies("0\n-5\nx\n1E12\n500\nn\n\n\n"));
         f.con.output_code = 0;
         cell_testing::load_direct_cell(f.s.ds, 5, 5, 5, 90, 90, 90);
         cell::CA(f.s);
-        EXPECT_EQ(cell_testing::count_of(f.screen(), "Please input Qmax for calculated pattern: "), 4);
+        EXPECT_EQ(cell_testing::count_of(f.screen(), "Please input Qmax for calculated pattern: "), 5);
+        EXPECT_EQ(cell_testing::count_of(f.screen(), "1E12 QU.  ** Qmax must not exceed 400000050 QU. **\n"), 1)
+            << f.screen();
         EXPECT_EQ(f.s.ds.Qmax, 500.0);
         ASSERT_EQ(f.s.ds.Ncalc, 1);
         EXPECT_EQ(f.s.ds.CH[1], 1);

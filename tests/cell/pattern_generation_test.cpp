@@ -98,6 +98,32 @@ TEST_F(PatternGeneration, AutomaticLimitsFollowTheCrossConstants)
     EXPECT_EQ(lim, (dataset::IndexRow{0, -1, 4, 0, 2, 1, 5}));
 }
 
+TEST_F(PatternGeneration, AbsurdQmaxKeepsTheLimitsWithinTheIndexRange)
+{
+    // A Qmax that slipped past every check: sqrt(1e308)/100*5 is far beyond
+    // any integer, and NaN is no number at all.
+    direct_cell(5, 5, 5, 90, 95, 90);
+    dataset::IndexRow lim{};
+    for (double qmax : {1e308, std::nan("")}) {
+        ds.Qmax = qmax;
+        cell::automatic_limits(ds, lim);
+        if (std::isnan(qmax)) {
+            EXPECT_EQ(lim, (dataset::IndexRow{0, 0, 0, 0, 0, 0, 0}));
+            continue;
+        }
+        EXPECT_EQ(lim, (dataset::IndexRow{0, -1000, 1000, 0, 1000, 0, 1000}));
+        // The generation fills the arrays from the first h and stops there.
+        cell::Overflow at;
+        EXPECT_FALSE(cell::generate_pattern(ds, lim, at));
+        EXPECT_EQ(ds.Ncalc, dataset::max_calc);
+        EXPECT_EQ(at.h, -1000);
+        // -1000 0 0 is not generated; -1000 0 1 comes first, its Q computed
+        // without integer overflow.
+        EXPECT_EQ(std::make_tuple(ds.CH[1], ds.CK[1], ds.CL[1]), std::make_tuple(-1000, 0, 1));
+        EXPECT_NEAR(ds.CQ[1], 1e6 * ds.QQ[1] + ds.QQ[3] - 1000.0 * ds.QQ[5], 1e-3);
+    }
+}
+
 TEST_F(PatternGeneration, CubicFiveAngstromAtQmax500KeepsOneLine)
 {
     direct_cell(5, 5, 5, 90, 90, 90);

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dataset/cdt_file.hpp"
 #include "dataset/file_utils.hpp"
@@ -416,6 +419,32 @@ TEST(ReadDataset, BrokenFilesNameTheFieldThatFailed)
          "** CDTrdDouble found \" \" (ASCII 32) terminating double \"1.5\" **"},
         {header("[0,0] ", "\"WORK\",99999999999,0,0,0,0,1.5406,0,0,\"P\"\n"), "Nobs",
          "** CDTrdInt: value read \"99999999999\" failed conversion to integer **"},
+        // Numbers that read but lie outside what their field can mean.
+        {header("[0,0] ", "\"WORK\",2000000,0,0,0,0,1.5406,0,0,\"P\"\n"), "Nobs",
+         "** Nobs = 2000000 is out of range (0 to 1000000) **"},
+        {header("[0,0] ", "\"WORK\",0,0,0,1E308,0,1.5406,0,0,\"P\"\n"), "Qmax",
+         "** Qmax = 1e+308 is out of range (0 to 400000050) **"},
+        {header("[0,0] ", "\"WORK\",0,0,0,-5,0,1.5406,0,0,\"P\"\n"), "Qmax",
+         "** Qmax = -5 is out of range (0 to 400000050) **"},
+        {header("[0,0] ", "\"WORK\",0,0,0,0,2,1.5406,0,0,\"P\"\n"), "Gflag",
+         "** Gflag = 2 is out of range (0 to 1) **"},
+        {header("[0,0] ", "\"WORK\",0,0,0,0,0,1E308,0,0,\"P\"\n"), "W0",
+         "** W0 = 1e+308 is out of range (0.01 to 100) **"},
+        {header("[0,0] ", "\"WORK\",0,0,0,0,0,1E-5,0,0,\"P\"\n"), "W0",
+         "** W0 = 1e-05 is out of range (0.01 to 100) **"},
+        {header("[0,0] ", "\"WORK\",1,0,0,0,0,1.5406,0,0,\"P\"\n1E308,0,0,0,0,0\n"), "OQ[1]",
+         "** OQ[1] = 1e+308 is out of range (0 to 400000000) **"},
+        {header("[0,0] ", "\"WORK\",1,0,0,0,0,1.5406,0,0,\"P\"\n100,0,-1001,0,0,0\n"), "OK[1]",
+         "** OK[1] = -1001 is out of range (-1000 to 1000) **"},
+        {header("[0,0] ", "\"WORK\",0,1,0,0,0,1.5406,0,0,\"P\"\n0.2,0,0,0,0,0,0\n"), "DD[1]",
+         "** DD[1] = 0.2 is out of range (0.5 to 1000) **"},
+        {header("[0,0] ", "\"WORK\",0,1,0,0,0,1.5406,0,0,\"P\"\n1E308,0,0,0,0,0,0\n"), "DD[1]",
+         "** DD[1] = 1e+308 is out of range (0.5 to 1000) **"},
+        {header("[0,0] ", "\"WORK\",0,1,0,0,0,1.5406,0,0,\"P\"\n5,0,400,0,1,1,-2000\n"), "GL[1]",
+         "** GL[1] = -2000 is out of range (-1000 to 1000) **"},
+        {header("[0,0] ", "\"WORK\",0,0,1,500,0,1.5406,0,0,\"P\"\n1E300,1,0,0\n"), "CQ[1]",
+         "** CQ[1] = 1e+300 is out of range (0 to 400000050) **"},
+        {header("[2,0] ", head), "Vwarn", ""},
     };
     for (const Case& c : cases) {
         testing_support::FakeSession fs;
@@ -430,6 +459,30 @@ TEST(ReadDataset, BrokenFilesNameTheFieldThatFailed)
             EXPECT_NE(screen.find(std::string(c.reader_line) + "\n"), std::string::npos) << c.label << screen;
         }
     }
+}
+
+TEST(ReadDataset, EdgesOfTheRangesAreAccepted)
+{
+    ScratchDir dir;
+    testing_support::FakeSession fs;
+    auto ds = fresh();
+    // Wavelength 0 (not supplied), Qmax at its top, sides 0 (not given) and
+    // 1000, the largest index; a code far beyond 9 stored as a code.
+    std::string text = header("[1,0] ", "\"WORK\",2,1,1,400000050,1,0,0,0,\"P\"\n") +
+                       "400000000,1000,0,0,0,1E300\n0,0,0,0,20,3\n"
+                       "1000,0,0,0,0,0,-1000\n0,0,0,0,0,0,1000\n0.5,0,0,0,0,0,0\n"
+                       "90,0,0,0,0,0,0\n90,0,0,0,0,0,0\n90,0,0,0,0,0,0\n"
+                       "400000050,-1000,0,0\n";
+    ASSERT_TRUE(read_text(fs, text, *ds)) << fs.screen();
+    EXPECT_EQ(ds->W0, 0.0);
+    EXPECT_EQ(ds->Qmax, 400000050.0);
+    EXPECT_EQ(ds->OH[1], 1000);
+    EXPECT_EQ(ds->icode[1], 99);
+    EXPECT_EQ(ds->icode[2], 3);
+    EXPECT_EQ(ds->DD[2], 0.0);
+    EXPECT_EQ(ds->cell_valid, 0);
+    EXPECT_EQ(ds->GL[1], -1000);
+    EXPECT_EQ(ds->CQ[1], 400000050.0);
 }
 
 TEST(ReadDataset, LfLineEndsAndExponents)
@@ -456,9 +509,10 @@ TEST(WriteCif, Content)
     ds.DD[5] = 118.43;
     console::TextFile f;
     ASSERT_TRUE(dataset::open_write(fs.con, f, "SI.CIF", 'O'));
-    ASSERT_TRUE(dataset::write_cif(fs.s, f, "SI (01Jan26 at 10:00:00) = Small test"));
+    ASSERT_TRUE(dataset::write_cif(fs.s, f, "SI", "SI (01Jan26 at 10:00:00) = Small test"));
     ASSERT_TRUE(dataset::close_write(fs.con, f));
     EXPECT_EQ(read_file("SI.CIF"),
+              "data_SI\r\n"
               "_pd_block_ID\r\n"
               "'SI (01Jan26 at 10:00:00) = Small test'\r\n"
               "_computing_data_reduction\r\n"
@@ -475,6 +529,59 @@ TEST(WriteCif, Content)
               "    3.13535088\r\n"
               "    1.92006144\r\n"
               "\r\n");
+}
+
+// Parses `file` with the gemmi CIF tool into JSON; empty when it refused.
+std::string gemmi_json(const std::string& file)
+{
+    const std::string json = file + ".json";
+    std::filesystem::remove(json);
+    if (std::system(("gemmi cif2json " + file + " " + json + " 2>&1").c_str()) != 0)
+        return "";
+    return read_file(json);
+}
+
+TEST(WriteCif, ARealCifParserReadsItWhole)
+{
+    if (std::system("command -v gemmi > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "gemmi (Debian package gemmi) is not installed: the CIF was not parsed";
+    ScratchDir dir;
+    struct Case {
+        std::string title;
+        std::string json;  // how the parser gives the title back
+    };
+    // Plain; an apostrophe before a blank, which would close single quotes;
+    // apostrophes before a letter and at the end, which do not; both quotes
+    // before blanks.
+    const std::vector<Case> cases = {
+        {"SI (01Jan26 at 10:00:00) = Small test", "\"SI (01Jan26 at 10:00:00) = Small test\""},
+        {"SI = the Smiths' silicon", "\"SI = the Smiths' silicon\""},
+        {"SI = Smith's", "\"SI = Smith's\""},
+        {"SI = silicon 'x'", "\"SI = silicon 'x'\""},
+        {"SI = 'a' and \"b\" both", "\"SI = 'a' and \\\"b\\\" both\""},
+    };
+    for (const Case& c : cases) {
+        testing_support::FakeSession fs;
+        dataset::Dataset& ds = fs.s.ds;
+        fill_small(ds);
+        // Sides of 100 A and more fill their field: the tag still needs its blank.
+        ds.DD = {0, 123.456, 1000, 5.43088, 90, 118.43, 90};
+        ds.set_wavelength(100);
+        ds.OQ[2] = 0.0;  // no d-spacing: "?"
+        console::TextFile f;
+        ASSERT_TRUE(dataset::open_write(fs.con, f, "SI.CIF", 'O'));
+        ASSERT_TRUE(dataset::write_cif(fs.s, f, "SI", c.title));
+        ASSERT_TRUE(dataset::close_write(fs.con, f));
+        const std::string json = gemmi_json("SI.CIF");
+        ASSERT_FALSE(json.empty()) << c.title << "\n" << read_file("SI.CIF");
+        EXPECT_NE(json.find("\"si\": {"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_pd_block_id\": " + c.json + ","), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_diffrn_radiation_wavelength\": 100.0000000,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_cell_length_a\": 123.456000,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_cell_length_b\": 1000.000000,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_cell_angle_beta\": 118.43000,"), std::string::npos) << json;
+        EXPECT_NE(json.find("\"_pd_proc_d_spacing\": [3.13535088,null]"), std::string::npos) << json;
+    }
 }
 
 } // namespace

@@ -290,6 +290,26 @@ TEST(Load, AFailedLoadLeavesTheDatasetAsItWas)
     EXPECT_EQ(ds.Datestamp, "");
 }
 
+TEST(Load, AFileOfAbsurdNumbersIsRefusedWhole)
+{
+    // Every number reads; the Qmax of 1e308 would have sized CA's loops.
+    ScratchDir dir;
+    write_file("HUGE.CDT", "\"LATTICOR stamp\"\r\n\"Huge\"\r\n\"[0,0] x\"\r\n"
+                           "\"HUGE\",1,1,0,1E308,0,1.5406,0,0,\"P\"\r\n1E3,0,0,0,0,0\r\n");
+    testing_support::FakeSession fs("huge\n");
+    three_lines(fs.s.ds);
+    fs.s.ds.Dset = "MINE";
+    dataset::LO(fs.s);
+    const dataset::Dataset& ds = fs.s.ds;
+    EXPECT_TRUE(contains(fs.screen(), "** Qmax = 1e+308 is out of range (0 to 400000050) **\n\n"
+                                      "** Failed to read Qmax in dataset \"HUGE\" found in directory./ **\n"))
+        << fs.screen();
+    EXPECT_EQ(ds.Dset, "MINE");
+    EXPECT_EQ(ds.Qmax, 0.0);
+    EXPECT_EQ(ds.Ctype, 0);
+    EXPECT_EQ(ds.Title, "Three lines");
+}
+
 TEST(Load, OwnFileReloadWithoutAFileReportsTheOpenFailure)
 {
     ScratchDir dir;

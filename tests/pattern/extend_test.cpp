@@ -152,3 +152,22 @@ TEST(Extension, NewLinesTakeTheZeroCorrectionAndOldLinesStay)
     }
     EXPECT_EQ(kept, 3);
 }
+
+TEST(Extension, TwentyLinesDefaultToNoAndProceedingAddsNothing)
+{
+    FakeSession f(replies({"", "Y", "", "", "*Q"}));
+    dataset::Dataset& ds = f.s.ds;
+    set_q_pattern(ds, {});
+    for (int i = 1; i <= 20; ++i)
+        ds.OQ[++ds.Nobs] = 100.0 * i;  // every order within 20 QU. of a line
+    pattern::EP(f.s);
+    EXPECT_TRUE(shows(f, "Do you want to proceed (Y/N, default=N): (N)\n"));
+    EXPECT_FALSE(shows(f, "Generating extended pattern"));
+    pattern::EP(f.s);
+    ASSERT_EQ(ds.Nobs, 20);
+    for (int i = 1; i <= 20; ++i)
+        EXPECT_EQ(ds.OQ[i], 100.0 * i) << "line " << i;
+    EXPECT_EQ(ds.W0, 1.5406);
+    EXPECT_FALSE(shows(f, "Higher order with Q"));
+    EXPECT_TRUE(shows(f, "\nThe dataset has now been extended to 20 lines\n"));
+}

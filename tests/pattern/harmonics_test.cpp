@@ -85,7 +85,7 @@ TEST(Harmonics, DialoguePagesAfterSeventeenResultLinesThenEveryTwentyFour)
     for (int i = 1; i <= 40; ++i)
         ds.OQ[i] = 10.0 * i * i;  // line i has the higher orders 2i, 3i, ...
     pattern::HO(f.s);
-    const std::string results = pattern_testing::after(f.screen(), "(default D): U\n\n");
+    const std::string results = pattern_testing::after(f.screen(), "(default D): U\n");
     const std::string pause = "\nPress ENTER to continue \n";
     const std::size_t first = results.find(pause);
     ASSERT_NE(first, std::string::npos);
@@ -94,4 +94,29 @@ TEST(Harmonics, DialoguePagesAfterSeventeenResultLinesThenEveryTwentyFour)
     ASSERT_NE(second, std::string::npos);
     const std::string page = results.substr(first + pause.size(), second - first - pause.size());
     EXPECT_EQ(testing_support::count_of(page, "\n"), 24);
+}
+
+TEST(Harmonics, DialogueNeedsTwoLinesAndTakesBothEndsOfTheRanges)
+{
+    pattern::harmonics_settings() = pattern::HarmonicsSettings{};
+    testing_support::FakeSession one;
+    pattern_testing::set_q_pattern(one.s.ds, {100.0});
+    pattern::HO(one.s);
+    EXPECT_NE(one.screen().find("\n1 observed lines - too few for any higher orders\n"), std::string::npos);
+
+    // 50 and 0 QU., then 0.25 deg after a refused 0.2501; the criterion and
+    // direction answers end their lines with nothing between.
+    testing_support::FakeSession f(replies({"Q", "50", "U", "Q", "0", "D", "T", "0.2501", "0.25", "D"}));
+    f.s.con.output_code = 0;
+    pattern_testing::set_q_pattern(f.s.ds, {100.0, 400.0});
+    pattern::HO(f.s);
+    EXPECT_DOUBLE_EQ(pattern::harmonics_settings().q_tolerance, 50.0);
+    pattern::HO(f.s);
+    EXPECT_EQ(pattern::harmonics_settings().q_tolerance, 0.0);
+    pattern::HO(f.s);
+    EXPECT_DOUBLE_EQ(pattern::harmonics_settings().two_theta_tolerance, 0.25);
+    const std::string screen = f.screen();
+    EXPECT_EQ(testing_support::count_of(screen, "** Must be in the range"), 1);
+    EXPECT_NE(screen.find("(T/Q, default T): Q\nInput max Q-difference"), std::string::npos);
+    EXPECT_NE(screen.find("(default D): U\n  1 ( 100.000) possible  2-order ( 400.000)"), std::string::npos);
 }
