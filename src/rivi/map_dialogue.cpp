@@ -8,6 +8,7 @@
 #include "console/console.hpp"
 #include "console/format.hpp"
 #include "console/platform.hpp"
+#include "console/prompt.hpp"
 #include "control/session.hpp"
 #include "dataset/file_utils.hpp"
 #include "rivi/map_dialogue_steps.hpp"
@@ -182,6 +183,14 @@ void prepare_trials(control::Session& s)
     FomState& f = s.maps.fom;
     f.Qmax = s.ds.OQ[f.Nobsused] + 50.0;
     compute_zones(f.zones, s.ds.OQ.data(), f.Nobsused);
+}
+
+bool ask_yes(console::Console& con, const std::string& prompt, bool def)
+{
+    const std::string reply =
+        console::ask_code(con, prompt, "YN", def ? "Y" : "N", def ? "(Yes)" : "(No)");
+    con.endl();
+    return reply[0] == 'Y';
 }
 
 std::string short_real(double x)

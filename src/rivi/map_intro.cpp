@@ -137,11 +137,10 @@ bool basis_status(Dialogue& d)
     con.endl();
     const bool available = d.bsl || d.cell;
     con.line("Are you ready to proceed with this run of " + d.kind + "Map?");
-    const std::string reply = console::ask_code(
-        con, std::string("  If not, reply N now (Y/N, default=") + (available ? "Y" : "N") + "): ",
-        "YN", available ? "Y" : "N", available ? "(Yes)" : "(No)");
-    con.endl();
-    return reply[0] == 'Y';
+    return ask_yes(con,
+                   std::string("  If not, reply N now (Y/N, default=") + (available ? "Y" : "N") +
+                       "): ",
+                   available);
 }
 
 void ask_coordinate_mode(Dialogue& d)
@@ -200,10 +199,7 @@ void ask_full_scan_options(Dialogue& d)
     MapSettings& ms = s.maps.settings;
     con.endl();
     con.line("Do you want to speed up this full scan greatly by suppressing");
-    const std::string reply =
-        console::ask_code(con, "  the map display (Y/N, default=Y): ", "YN", "Y", "(Yes)");
-    con.endl();
-    ms.display = reply[0] != 'Y';
+    ms.display = !ask_yes(con, "  the map display (Y/N, default=Y): ", true);
     if (!ms.angle_mode)
         return;
     con.endl();

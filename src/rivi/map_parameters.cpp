@@ -26,14 +26,6 @@ bool probability_map(const Dialogue& d)
     return m == 'P' || m == 'I';
 }
 
-bool yes(console::Console& con, const std::string& prompt, bool def)
-{
-    const std::string reply =
-        console::ask_code(con, prompt, "YN", def ? "Y" : "N", def ? "(Yes)" : "(No)");
-    con.endl();
-    return reply[0] == 'Y';
-}
-
 } // namespace
 
 double pmin_for(char data_source)
@@ -103,7 +95,7 @@ void ask_use_defaults(Dialogue& d)
     con.line("or trial cell, you can now choose to accept default values for the more");
     con.line("specialised of the remaining parameters (if this does not produce the desired");
     con.line("result, you can always try varying them later).");
-    ms.all_defaults = yes(con, "Do you want to use these default values (Y/N, default=Y): ", true);
+    ms.all_defaults = ask_yes(con, "Do you want to use these default values (Y/N, default=Y): ", true);
 }
 
 void ask_standard_parameters(Dialogue& d)
@@ -116,7 +108,7 @@ void ask_standard_parameters(Dialogue& d)
     const std::string name = fom_name(f.Mchar);
     con.endl();
     con.line("Do you want to use the standard parameters for calculating " + name + "?");
-    if (yes(con, "  Accept them (Y/N, default=Y): ", true))
+    if (ask_yes(con, "  Accept them (Y/N, default=Y): ", true))
         return;
     const double def = pmin_for(s.maps.settings.data_source);
     con.line("Pr (and Ir) use a lower bound Pmin for the probability assigned to");
@@ -158,7 +150,7 @@ void ask_zero_level(Dialogue& d)
     con.line("Heuristic maps may become clearer if zero-level lines are suppressed");
     con.line(chosen ? "(only meaningful if relative to the chosen " + indices + " basal zone)"
                     : std::string("(only meaningful if relative to this hk0 basis zone)"));
-    f.zero_level = yes(con,
+    f.zero_level = ask_yes(con,
                        "  Suppress zero-level " + indices + " lines (Y/N, default=" +
                            (def ? "Y" : "N") + "): ",
                        def);

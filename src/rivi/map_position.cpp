@@ -227,13 +227,11 @@ void ask_map_file(Dialogue& d)
     const char letter = s.maps.fom.Mchar;
     const std::string file = console::squeeze_upper(s.ds.Dset) + "." + letter + "MP";
     con.endl();
-    const std::string reply = console::ask_code(
-        con,
-        std::string("Save comma-delimited version of ") + letter + "-map to file " + file +
-            " (Y/N, default=N)? ",
-        "YN", "N", "(No)");
-    con.endl();
-    s.maps.settings.map_file = reply[0] == 'Y';
+    s.maps.settings.map_file =
+        ask_yes(con,
+                std::string("Save comma-delimited version of ") + letter + "-map to file " + file +
+                    " (Y/N, default=N)? ",
+                false);
 }
 
 std::string axis_line(const control::Session& s)

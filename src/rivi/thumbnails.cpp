@@ -133,11 +133,8 @@ void principal_sections(control::Session& s)
             if (i < 2)
                 console::pause(con);
         }
-        const std::string again = console::ask_code(
-            con, "Do you want to see this sequence of 3 maps again (Y/N, default=N)? ", "YN", "N",
-            "(No)");
-        con.endl();
-        if (again[0] != 'Y')
+        if (!ask_yes(con, "Do you want to see this sequence of 3 maps again (Y/N, default=N)? ",
+                     false))
             return;
     }
 }
@@ -160,11 +157,8 @@ void quick_views(control::Session& s)
     quick_view_settings(s);
     if (m1) {
         thumbnails(s);
-        const std::string reply = console::ask_code(
-            con, "  Display M3-style sequence of 3 more detailed maps (Y/N, default=N)? ", "YN", "N",
-            "(No)");
-        con.endl();
-        if (reply[0] != 'Y')
+        if (!ask_yes(con, "  Display M3-style sequence of 3 more detailed maps (Y/N, default=N)? ",
+                     false))
             return;
         m3_introduction(s);
     }
