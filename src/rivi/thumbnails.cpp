@@ -2,6 +2,7 @@
 // as thumbnails on one screen, or as full quick maps one after another.
 #include <string>
 
+#include "cell/conversions.hpp"
 #include "console/console.hpp"
 #include "console/format.hpp"
 #include "console/prompt.hpp"
@@ -41,6 +42,9 @@ void quick_view_settings(control::Session& s)
     f.zone_letter = 'N';
     f.mNobs = f.Nobsused;
     prepare_trials(s);
+    // The angles of the sections become cross constants through the stored
+    // cell's own factors.
+    cell::compute_q2a(s.ds);
 }
 
 // The section centred on the stored cell's two reciprocal angles that it varies.

@@ -270,3 +270,47 @@ TEST_F(MapDialogueTest, SinglePointUsesTheBestPeakOfTheLastMap)
 }
 
 } // namespace
+
+namespace {
+
+// The text of the screen row y from column x, as the console's model holds it.
+std::string screen_text(const console::Console& con, int x, int y, int n)
+{
+    std::string text;
+    for (int i = 0; i < n; ++i)
+        text += con.cell(x + i, y);
+    return text;
+}
+
+TEST(Thumbnails, EachSectionFillsItsOwnWindowBesideTheLegend)
+{
+    ScratchDir dir;
+    // On a terminal; the replies end at the M3 offer, before its line end
+    // could scroll the screen.
+    FakeSession f("", true);
+    monoclinic_pattern(f.s.ds, 25, true);
+    f.s.ds.Abs = "C";
+    f.s.run.map_kind = "M";
+    f.s.run.quick_view = true;
+    f.s.run.thumbnails = true;
+    f.s.run.topography = true;
+    EXPECT_THROW(rivi::map_command(f.s), console::InputEnded);
+    const console::Console& con = f.con;
+    EXPECT_EQ(screen_text(con, 1, 16, 13), "       ( M1 )");
+    EXPECT_EQ(screen_text(con, 1, 20, 15), "  0.2 deg steps");
+    EXPECT_EQ(screen_text(con, 1, 23, 14), " of C to avoid");
+    // Windows of 38 x 11 at (2, 1), (42, 1) and (22, 13): nine rows, the x
+    // ruler and the section's name on the last row of each.
+    EXPECT_EQ(screen_text(con, 2, 11, 11), "  A-section");
+    EXPECT_EQ(screen_text(con, 42, 11, 11), "  B-section");
+    EXPECT_EQ(screen_text(con, 22, 23, 11), "  C-section");
+    EXPECT_EQ(screen_text(con, 2, 1, 6), " 90.8 ");   // A: gamma* 90 + 4 x 0.2
+    EXPECT_EQ(screen_text(con, 22, 17, 6), " 83.0 "); // C: beta* of the cell, the middle row
+    EXPECT_EQ(screen_text(con, 1, 25, 20), "  Display M3-style s");
+    // The switches are off again, and the window is the whole screen.
+    EXPECT_FALSE(f.s.run.thumbnails);
+    EXPECT_FALSE(f.s.run.quick_view);
+    EXPECT_TRUE(f.con.window_is_full());
+}
+
+} // namespace
