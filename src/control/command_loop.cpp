@@ -8,6 +8,7 @@
 #include "control/control_commands.hpp"
 #include "control/session.hpp"
 #include "dataset/commands.hpp"
+#include "rivi/map_dialogue.hpp"
 
 namespace control {
 
@@ -24,6 +25,13 @@ std::string prompt_text(const Session& s)
            " - Next command or ? for Help: ";
 }
 
+bool is_map_command(Extra extra)
+{
+    return extra == Extra::map_mm || extra == Extra::map_m1 || extra == Extra::map_m3 ||
+           extra == Extra::map_hm;
+}
+
+// MM, M1, M3 and HM share one dialogue; these switches tell it which.
 void set_map_flags(Session& s, Extra extra)
 {
     switch (extra) {
@@ -64,7 +72,8 @@ bool one_pass(Session& s)
     s.viewer.selection = "  ";
     std::string code = console::get_command(con, prompt_text(s), accepted_codes, "??", "");
     const Command* cmd = find_command(code);
-    if (cmd == nullptr || (cmd->handler == nullptr && cmd->extra != Extra::quit)) {
+    if (cmd == nullptr ||
+        (cmd->handler == nullptr && cmd->extra != Extra::quit && !is_map_command(cmd->extra))) {
         con.line(" ** UNDEFINED **");
         return true;
     }
@@ -73,7 +82,10 @@ bool one_pass(Session& s)
         quit_check(s);
         return false;
     }
-    cmd->handler(s);
+    if (is_map_command(cmd->extra))
+        rivi::map_command(s);
+    else
+        cmd->handler(s);
     if (cmd->extra == Extra::blank_if_no_obs && s.ds.Nobs == 0)
         con.endl();
     if (cmd->extra == Extra::hand_over && s.run.exit_for_run) {

@@ -192,11 +192,12 @@ TEST_F(Launch, OnlyTheZeroAndAMissingTitleChangeTheDataset)
 
 TEST_F(Launch, MapCodesLeaveTheDecisionToTheMap)
 {
-    control::Session& s = run("mm\n", 25);
+    // The map's dialogue is declined at its first question.
+    control::Session& s = run("mm\nn\n", 25);
     EXPECT_FALSE(s.run.exit_for_run);
     EXPECT_FALSE(s.maps.indexing_mode);
 
-    control::Session& h = session("hm\n", 25);
+    control::Session& h = session("hm\nn\n", 25);
     h.run.map_solutions_pending = true;
     indexing::IN(h);
     EXPECT_TRUE(h.run.exit_for_run);

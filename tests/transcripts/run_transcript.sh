@@ -14,7 +14,8 @@
 #
 # Dates ("08Dec26") and times ("12:34:56") vary and are masked on both sides,
 # and so do the system the version line names ("running under <SYSTEM>") and
-# the home directory, the program's own ../share/latticor/ ("<HOME>/").
+# the home directory, the program's own ../share/latticor/ ("<HOME>/"), and
+# the clock readings of the merit maps' timing reports.
 # A .out whose first line is "[after start-up]" is compared with the screen
 # after the start-up banner, defaults and limits (which the control_*
 # transcripts check in full).
@@ -45,7 +46,11 @@ system="$(uname -s) $(uname -r) ($(uname -m))"
 home="$(cd "$(dirname "$bin")/.." && pwd -P)/share/latticor/"
 mask() {
     sed -E -e 's/[0-9]{2}(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)[0-9]{2}/<DATE>/g' \
-           -e 's/[0-9]{2}:[0-9]{2}:[0-9]{2}/<TIME>/g' "$1" |
+           -e 's/[0-9]{2}:[0-9]{2}:[0-9]{2}/<TIME>/g' \
+           -e 's/^(Scan timings: [0-9]+ trials in ).*/\1<TIMING>/' \
+           -e 's/^(Refinement timings: [0-9]+ peaks refined in ).*/\1<TIMING>/' \
+           -e 's/^( [0-9.]+ cycle\/peak \()[0-9.]+ ms\/cyc\)/\1<TIMING> ms\/cyc)/' \
+           -e 's/^(  Elapsed time including refinement and user pauses: ).*/\1<TIMING>/' "$1" |
         awk -v sys="running under $system" -v home="$home" '{
             i = index($0, sys)
             if (i > 0) $0 = substr($0, 1, i - 1) "running under <SYSTEM>" substr($0, i + length(sys))
