@@ -60,6 +60,7 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
     // The geometric mean of P is taken through logarithms: a plain product of
     // a few hundred small probabilities would underflow to 0.
     double log_G = 0.0;
+    bool G_zero = false;     // a P of 0 (new rule, Pmin 0) makes the product 0
     int nP = 0;              // lines with P != 1 (new rule)
     mNobscount = 0;
     if (trace != nullptr)
@@ -88,7 +89,10 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
             if (P != 1.0)
                 ++nP;
             ir_sum += 1.0 - P;
-            log_G += std::log(P);
+            if (P > 0.0)
+                log_G += std::log(P);
+            else
+                G_zero = true;
         }
         if (trace != nullptr)
             trace->lines[++trace->n] = ComparedLine{i, below ? j - 1 : -j, d, P};
@@ -98,8 +102,8 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
     case 'I':
         return mNobscount < 1 || ir_sum < 0.0 ? 0.0 : ir_sum;
     case 'P': {
-        double G = 1.0;
-        if (mNobscount >= 1) {
+        double G = 1.0;  // also when the product is 0
+        if (mNobscount >= 1 && !G_zero) {
             const int n = r.new_Pr_formula ? nP : mNobscount;
             G = n < 1 ? 1.0 : std::exp(log_G / n);
         }

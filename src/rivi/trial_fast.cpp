@@ -1,0 +1,521 @@
+// The fast trial evaluator. It computes the plain rules' figures exactly by
+// relying on these facts:
+// - a line's Q is the same sum of the same six products in the same order,
+//   so its double is identical; only the diagonal part h^2 Q(A) + k^2 Q(B)
+//   + l^2 Q(C), summed first by the rule as well, is kept per candidate;
+// - every line of a trial lies inside its Q <= Qmax ellipsoid, so only the
+//   index triples near the ellipsoids of a run of trials are candidates, and
+//   each trial's own index box and Qmax then select its lines exactly;
+// - the figures depend on the sorted Q values left by the duplicate removal.
+//   Lines of equal Q and equal h^2+k^2+l^2 collapse to one whatever order
+//   the Shell sort gives them, and lines of distinct Q have one order. Only
+//   equal Q with unequal h^2+k^2+l^2 makes the outcome depend on the Shell
+//   sort's own order: such trials go to the plain rules;
+// - consecutive trials of a map row order their lines almost alike, so the
+//   previous order is repaired by insertion rather than sorted anew;
+// - the comparison reads the list only up to the first entry above the
+//   highest zone bound or observed line in use, so the list stops there.
+#include "rivi/trial_fast.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numbers>
+
+#include "cell/commands.hpp"
+#include "console/utilities.hpp"
+
+namespace rivi {
+
+namespace {
+
+constexpr int chunk_trials = 16;          // trials sharing one candidate set
+constexpr int max_candidates = 1 << 16;
+constexpr double tolerance = 0.0001;      // duplicate removal, QU.
+constexpr double flat_cell = 1e-9;        // as the powder-constants conversion
+constexpr double no_line = std::numeric_limits<double>::infinity();
+constexpr int closing_ss = 3 * closing_index * closing_index;
+
+// A trial that passed validation, with its index box.
+struct Valid {
+    int t = 0;  // its place in the run
+    int hmin = 0, hmax = 0, kmin = 0, kmax = 0, lmax = 0;
+};
+
+// The angle of a cosine as the conversion computes it (0..180 degrees).
+double angle_of(double cosine, double sine)
+{
+    if (cosine == 0.0)
+        return 90.0;
+    const double a = std::atan(sine / cosine) * console::deg_per_rad;
+    return a < 0.0 ? a + 180.0 : a;
+}
+
+} // namespace
+
+struct TrialWorkspace::Storage {
+    // Candidates of the current chunk, in generation order.
+    int ncand = 0;
+    std::vector<double> diag, kl, hl, hk, key;
+    std::vector<std::int16_t> h, k, l;
+    std::vector<int> ss;
+    std::vector<int> order;  // candidates sorted by key
+    int ext_hmin = 0, ext_hmax = 0, ext_kmin = 0, ext_kmax = 0, ext_lmax = 0;
+
+    // The compared list (entry 0 the origin) and its indices when wanted.
+    std::vector<double> qc;
+    std::vector<int> qh, qk, ql;
+
+    // The plain rules' list for the trials handed to them.
+    std::vector<double> pq;
+    std::vector<int> ph, pk, pl;
+
+    Valid valid[chunk_trials];
+
+    // |cosine| below this: the angle is clear of the minimum (no arctangent).
+    double amin_seen = -1.0, cos_clear = 0.0;
+
+    Storage()
+        : diag(max_candidates), kl(max_candidates), hl(max_candidates), hk(max_candidates),
+          key(max_candidates), h(max_candidates), k(max_candidates), l(max_candidates),
+          ss(max_candidates), order(max_candidates), qc(dataset::max_calc + 2),
+          qh(dataset::max_calc + 2), qk(dataset::max_calc + 2), ql(dataset::max_calc + 2),
+          pq(dataset::max_calc + 1), ph(dataset::max_calc + 1), pk(dataset::max_calc + 1),
+          pl(dataset::max_calc + 1)
+    {
+    }
+
+    bool validate(const TrialContext& c, const Q6& q, char& reject, Valid& v);
+    bool build(const TrialContext& c, const Q6& q0, const Q6* trials, int nvalid);
+    int compute_keys(const TrialContext& c, const Q6& q, const Valid& v);
+    void sort_keys(bool fresh);
+    bool merge(double qmax, int nlines, double stop_above, bool with_indices, int& nq);
+    void plain(const TrialContext& c, const Q6& q, TrialResult& r);
+    void chunk(const TrialContext& c, const Q6* trials, int n, TrialResult* results, double top);
+};
+
+// The validation of the plain rules (the powder-constants conversion, the
+// volume and angle tests, the automatic limits) reduced to what they decide,
+// each value computed with the conversion's own operations.
+bool TrialWorkspace::Storage::validate(const TrialContext& c, const Q6& q, char& reject, Valid& v)
+{
+    const FomState& f = *c.f;
+    const double as = std::sqrt(q[1] / 10000.0);
+    const double bs = std::sqrt(q[2] / 10000.0);
+    const double cs = std::sqrt(q[3] / 10000.0);
+    const double product = as * bs * cs;
+    if (!(product > 0.0) || !std::isfinite(product)) {
+        reject = 'v';
+        return false;
+    }
+    const double cos_star[3] = {q[4] / (2.0 * bs * cs * 10000.0), q[5] / (2.0 * cs * as * 10000.0),
+                                q[6] / (2.0 * as * bs * 10000.0)};
+    if (!(std::fabs(cos_star[0]) < 1.0) || !(std::fabs(cos_star[1]) < 1.0) ||
+        !(std::fabs(cos_star[2]) < 1.0)) {
+        reject = 'v';
+        return false;
+    }
+    const double r = 1.0 - cos_star[0] * cos_star[0] - cos_star[1] * cos_star[1] -
+                     cos_star[2] * cos_star[2] + 2.0 * cos_star[0] * cos_star[1] * cos_star[2];
+    if (!(r >= flat_cell)) {
+        reject = 'v';
+        return false;
+    }
+    double sin_star[3];
+    for (int i = 0; i < 3; ++i)
+        sin_star[i] = std::sqrt(1.0 - cos_star[i] * cos_star[i]);
+    const double Vstar = 1e-6 * std::sqrt(q[1] * q[2] * q[3] * r);
+    const double V = 1.0 / Vstar;
+    if (!(V > 0.0) || V > f.Vmax) {
+        reject = 'v';
+        return false;
+    }
+    if (f.amin != amin_seen) {
+        amin_seen = f.amin;
+        const double clear = std::clamp(f.amin + 1e-6, 0.0, 90.0);
+        cos_clear = std::cos(clear * (std::numbers::pi / 180.0));
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!c.all_angles && !section_varies(f.section, i + 4))
+            continue;
+        if (std::fabs(cos_star[i]) < cos_clear)
+            continue;
+        if (too_oblique(angle_of(cos_star[i], sin_star[i]), f.amin)) {
+            reject = 'a';
+            return false;
+        }
+    }
+    const dataset::CellRow direct{0.0, bs * cs * V * sin_star[0], cs * as * V * sin_star[1],
+                                  as * bs * V * sin_star[2], 0.0, 0.0, 0.0};
+    dataset::IndexRow limits{};
+    cell::automatic_limits(direct, q, f.Qmax, limits);
+    v.hmin = limits[1];
+    v.hmax = limits[2];
+    v.kmin = limits[3];
+    v.kmax = limits[4];
+    v.lmax = limits[6];
+    return true;
+}
+
+// The candidates of a chunk of valid trials sharing Q(A), Q(B), Q(C): the
+// index triples of their boxes whose Q, bounded from below over the range of
+// each cross constant in the chunk, can reach Qmax. False when too many.
+bool TrialWorkspace::Storage::build(const TrialContext& c, const Q6& q0, const Q6* trials,
+                                    int nvalid)
+{
+    const FomState& f = *c.f;
+    double lo[7], hi[7];
+    int hmin = valid[0].hmin, hmax = valid[0].hmax, kmin = valid[0].kmin, kmax = valid[0].kmax;
+    int lmax = valid[0].lmax;
+    for (int i = 4; i <= 6; ++i)
+        lo[i] = hi[i] = trials[valid[0].t][i];
+    for (int v = 1; v < nvalid; ++v) {
+        const Valid& b = valid[v];
+        hmin = std::min(hmin, b.hmin);
+        hmax = std::max(hmax, b.hmax);
+        kmin = std::min(kmin, b.kmin);
+        kmax = std::max(kmax, b.kmax);
+        lmax = std::max(lmax, b.lmax);
+        for (int i = 4; i <= 6; ++i) {
+            lo[i] = std::min(lo[i], trials[b.t][i]);
+            hi[i] = std::max(hi[i], trials[b.t][i]);
+        }
+    }
+    const bool skip_h0 = f.zero_level && f.zone_letter == 'A';
+    const bool skip_k0 = f.zero_level && f.zone_letter == 'B';
+    const int lmin = f.zero_level && f.zone_letter == 'C' ? 1 : 0;
+    const double Q1 = q0[1], Q2 = q0[2], Q3 = q0[3];
+    const double qmax = f.Qmax;
+    const double L = lmax;
+    const double cross_d = std::max(std::fabs(lo[4]), std::fabs(hi[4]));
+    const double cross_e = std::max(std::fabs(lo[5]), std::fabs(hi[5]));
+    const double cross_f = std::max(std::fabs(lo[6]), std::fabs(hi[6]));
+
+    int n = 0;
+    ext_hmin = ext_kmin = 1 << 30;
+    ext_hmax = ext_kmax = ext_lmax = -(1 << 30);
+    for (int hh = hmin; hh <= hmax; ++hh) {
+        if (skip_h0 && hh == 0)
+            continue;
+        const double x = hh;
+        for (int kk = kmin; kk <= kmax; ++kk) {
+            if (skip_k0 && kk == 0)
+                continue;
+            const double y = kk;
+            // Q >= Q3 l^2 + b l + c for every trial of the chunk (l >= 0).
+            const double b = std::min(y * lo[4], y * hi[4]) + std::min(x * lo[5], x * hi[5]);
+            const double cf = std::min(x * y * lo[6], x * y * hi[6]);
+            const double c0 = x * x * Q1 + y * y * Q2 + cf;
+            // A margin far above the rounding of any of the terms.
+            const double scale = qmax + x * x * Q1 + y * y * Q2 + std::fabs(x * y) * cross_f +
+                                 L * L * Q3 + L * (std::fabs(y) * cross_d + std::fabs(x) * cross_e);
+            const double reach = qmax + 1e-7 * scale;
+            const double disc = b * b - 4.0 * Q3 * (c0 - reach);
+            if (!(disc >= 0.0))
+                continue;
+            const double root = std::sqrt(disc);
+            const double l_low = std::ceil((-b - root) / (2.0 * Q3)) - 1.0;
+            const double l_high = std::floor((-b + root) / (2.0 * Q3)) + 1.0;
+            const int l1 = static_cast<int>(std::clamp<double>(l_low, lmin, lmax + 1));
+            const int l2 = static_cast<int>(std::clamp<double>(l_high, lmin - 1, lmax));
+            for (int ll = l1; ll <= l2; ++ll) {
+                if (ll == 0 && ((kk == 0 && hh <= 0) || (hh == 0 && kk < 0)))
+                    continue;  // 000 and the negative axial lines
+                if (n == max_candidates)
+                    return false;
+                diag[n] = hh * hh * Q1 + kk * kk * Q2 + ll * ll * Q3;
+                kl[n] = kk * ll;
+                hl[n] = hh * ll;
+                hk[n] = hh * kk;
+                h[n] = static_cast<std::int16_t>(hh);
+                k[n] = static_cast<std::int16_t>(kk);
+                l[n] = static_cast<std::int16_t>(ll);
+                ss[n] = hh * hh + kk * kk + ll * ll;
+                ext_hmin = std::min(ext_hmin, hh);
+                ext_hmax = std::max(ext_hmax, hh);
+                ext_kmin = std::min(ext_kmin, kk);
+                ext_kmax = std::max(ext_kmax, kk);
+                ext_lmax = std::max(ext_lmax, ll);
+                ++n;
+            }
+        }
+    }
+    ncand = n;
+    return true;
+}
+
+// Each candidate's Q for trial q (the plain rule's sum, term by term), or
+// no_line when it is not one of the trial's lines; returns how many are.
+int TrialWorkspace::Storage::compute_keys(const TrialContext& c, const Q6& q, const Valid& v)
+{
+    const double qd = q[4], qe = q[5], qf = q[6];
+    const double qmax = c.f->Qmax;
+    const int n = ncand;
+    int count = 0;
+    const bool whole = v.hmin <= ext_hmin && ext_hmax <= v.hmax && v.kmin <= ext_kmin &&
+                       ext_kmax <= v.kmax && ext_lmax <= v.lmax;
+    if (whole) {
+        for (int i = 0; i < n; ++i) {
+            const double Q = diag[i] + kl[i] * qd + hl[i] * qe + hk[i] * qf;
+            const bool line = Q > 0.0 && Q <= qmax;
+            key[i] = line ? Q : no_line;
+            count += line;
+        }
+    } else {
+        for (int i = 0; i < n; ++i) {
+            const double Q = diag[i] + kl[i] * qd + hl[i] * qe + hk[i] * qf;
+            const bool line = Q > 0.0 && Q <= qmax && h[i] >= v.hmin && h[i] <= v.hmax &&
+                              k[i] >= v.kmin && k[i] <= v.kmax && l[i] <= v.lmax;
+            key[i] = line ? Q : no_line;
+            count += line;
+        }
+    }
+    return count;
+}
+
+// Orders the candidates by key: afresh for a new chunk, else by repairing
+// the previous trial's order, which is nearly right.
+void TrialWorkspace::Storage::sort_keys(bool fresh)
+{
+    const int n = ncand;
+    int* o = order.data();
+    const double* kv = key.data();
+    if (fresh) {
+        for (int i = 0; i < n; ++i)
+            o[i] = i;
+        std::sort(o, o + n, [kv](int a, int b) { return kv[a] < kv[b]; });
+        return;
+    }
+    for (int i = 1; i < n; ++i) {
+        const int item = o[i];
+        const double x = kv[item];
+        int j = i;
+        while (j > 0 && kv[o[j - 1]] > x) {
+            o[j] = o[j - 1];
+            --j;
+        }
+        o[j] = item;
+    }
+}
+
+// The duplicate removal on the sorted lines (the first nlines of `order`)
+// and the closing entry, into qc[0..nq] (with indices when asked). The list
+// stops after its first entry above stop_above. False when the outcome would
+// depend on the Shell sort's order of equal Q values (for the figures, or
+// for the indices when they are asked).
+bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, bool with_indices,
+                                    int& nq)
+{
+    const int total = nlines + 1;  // the closing entry last
+    const int* o = order.data();
+    auto q_of = [&](int e) { return e < nlines ? key[o[e]] : qmax; };
+    auto ss_of = [&](int e) { return e < nlines ? ss[o[e]] : closing_ss; };
+
+    nq = 0;
+    qc[0] = 0.0;
+    bool pending = false;           // the previous class's survivor, not yet kept
+    double prev_q = 0.0;
+    int prev_ss = 0;
+    int ph_ = 0, pk_ = 0, pl_ = 0;  // its indices
+    bool prev_unsure = false;       // its indices depend on the sort's order
+
+    int e = 0;
+    while (e < total) {
+        const double Q = q_of(e);
+        const int s0 = ss_of(e);
+        int end = e + 1;
+        while (end < total && q_of(end) == Q) {
+            if (ss_of(end) != s0)
+                return false;
+            ++end;
+        }
+        const bool near_prev = pending && !(std::fabs(prev_q - Q) > tolerance);
+        // The previous survivor goes when this class repeats its h^2+k^2+l^2.
+        if (pending && !(near_prev && prev_ss == s0)) {
+            if (with_indices && prev_unsure)
+                return false;
+            ++nq;
+            qc[nq] = prev_q;
+            if (with_indices) {
+                qh[nq] = ph_;
+                qk[nq] = pk_;
+                ql[nq] = pl_;
+            }
+            if (prev_q > stop_above)
+                return true;
+        }
+        // This class's survivor: its last line, h and k negated when l = 0,
+        // k < 0 and a line within the tolerance precedes it.
+        if (with_indices) {
+            prev_unsure = false;
+            auto indices = [&](int x, int& hh, int& kk, int& ll) {
+                if (x < nlines) {
+                    hh = h[o[x]];
+                    kk = k[o[x]];
+                    ll = l[o[x]];
+                } else {
+                    hh = kk = ll = closing_index;
+                }
+            };
+            indices(end - 1, ph_, pk_, pl_);
+            if (end - e == 2) {
+                int h0, k0, l0;
+                indices(e, h0, k0, l0);
+                // h k 0 with -h -k 0: the survivor is the one with k > 0.
+                prev_unsure = !(l0 == 0 && pl_ == 0 && h0 == -ph_ && k0 == -pk_);
+            } else if (end - e > 2) {
+                prev_unsure = true;
+            }
+            if (pl_ == 0 && pk_ < 0 && (end - e > 1 || near_prev)) {
+                ph_ = -ph_;
+                pk_ = -pk_;
+            }
+        }
+        pending = true;
+        prev_q = Q;
+        prev_ss = s0;
+        e = end;
+    }
+    if (with_indices && prev_unsure)
+        return false;
+    ++nq;
+    qc[nq] = prev_q;
+    if (with_indices) {
+        qh[nq] = ph_;
+        qk[nq] = pk_;
+        ql[nq] = pl_;
+    }
+    return true;
+}
+
+// A trial the plain rules settle, in the plain list.
+void TrialWorkspace::Storage::plain(const TrialContext& c, const Q6& q, TrialResult& r)
+{
+    const FomState& f = *c.f;
+    LineList list{0, pq.data(), ph.data(), pk.data(), pl.data()};
+    r = TrialResult{};
+    dataset::IndexRow limits{};
+    if (!validate_trial(f, q, c.all_angles, r.reject, limits))
+        return;
+    r.generated = true;
+    if (!generate_lines(f, q, limits, list, r.reject))
+        return;
+    r.value = fm_compare(c.qobs, f.zones, c.use, list.Q, list.n, rules_of(f, c.mchar),
+                         r.mNobscount);
+}
+
+// Trials sharing Q(A), Q(B), Q(C); lists stop above `top`.
+void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int n,
+                                    TrialResult* results, double top)
+{
+    const FomState& f = *c.f;
+    int nvalid = 0;
+    for (int t = 0; t < n; ++t) {
+        results[t] = TrialResult{};
+        if (is_row(trials[t])) {
+            plain(c, trials[t], results[t]);
+            continue;
+        }
+        Valid v;
+        v.t = t;
+        if (validate(c, trials[t], results[t].reject, v))
+            valid[nvalid++] = v;
+    }
+    if (nvalid == 0)
+        return;
+    const bool built = build(c, trials[valid[0].t], trials, nvalid);
+    bool fresh = true;
+    for (int i = 0; i < nvalid; ++i) {
+        const Q6& q = trials[valid[i].t];
+        TrialResult& r = results[valid[i].t];
+        if (!built) {
+            plain(c, q, r);
+            continue;
+        }
+        r.generated = true;
+        const int nlines = compute_keys(c, q, valid[i]);
+        if (nlines > dataset::max_calc) {
+            r.reject = 'n';
+            continue;
+        }
+        sort_keys(fresh);
+        fresh = false;
+        int nq = 0;
+        if (nlines == dataset::max_calc || !merge(f.Qmax, nlines, top, false, nq)) {
+            plain(c, q, r);
+            continue;
+        }
+        r.value = fm_compare(c.qobs, f.zones, c.use, qc.data(), nq, rules_of(f, c.mchar),
+                             r.mNobscount);
+    }
+}
+
+TrialWorkspace::TrialWorkspace() : m(std::make_unique<Storage>()) {}
+TrialWorkspace::~TrialWorkspace() = default;
+
+void TrialWorkspace::evaluate(const TrialContext& c, const Q6* trials, int n, TrialResult* results)
+{
+    // The comparison reads entries up to the first above every zone bound
+    // and observed line it looks at.
+    const FomState& f = *c.f;
+    double top = 0.0;
+    const int last = std::min(f.Nobsused, dataset::max_obs);
+    for (int i = 1; i <= last; ++i) {
+        if (!c.use[i])
+            continue;
+        if (c.qobs[i] > top)
+            top = c.qobs[i];
+        if (f.zones.Qbound[i + 1] > top)
+            top = f.zones.Qbound[i + 1];
+    }
+    int start = 0;
+    while (start < n) {
+        int end = start + 1;
+        while (end < n && end - start < chunk_trials && trials[end][1] == trials[start][1] &&
+               trials[end][2] == trials[start][2] && trials[end][3] == trials[start][3])
+            ++end;
+        m->chunk(c, trials + start, end - start, results + start, top);
+        start = end;
+    }
+}
+
+bool TrialWorkspace::evaluate_with_lines(const TrialContext& c, const Q6& q, TrialResult& r,
+                                         LineList& out)
+{
+    Storage& w = *m;
+    const FomState& f = *c.f;
+    if (is_row(q))
+        return false;
+    TrialResult result;
+    Valid& v = w.valid[0];
+    v.t = 0;
+    if (!w.validate(c, q, result.reject, v)) {
+        r = result;
+        return true;
+    }
+    if (!w.build(c, q, &q, 1))
+        return false;
+    const int nlines = w.compute_keys(c, q, v);
+    if (nlines >= dataset::max_calc)
+        return false;
+    w.sort_keys(true);
+    int nq = 0;
+    if (!w.merge(f.Qmax, nlines, no_line, true, nq))
+        return false;
+    out.n = nq;
+    out.Q[0] = 0.0;
+    for (int i = 1; i <= nq; ++i) {
+        out.Q[i] = w.qc[i];
+        out.h[i] = w.qh[i];
+        out.k[i] = w.qk[i];
+        out.l[i] = w.ql[i];
+    }
+    result.generated = true;
+    result.value = fm_compare(c.qobs, f.zones, c.use, out.Q, nq, rules_of(f, c.mchar),
+                              result.mNobscount);
+    r = result;
+    return true;
+}
+
+} // namespace rivi

@@ -1,0 +1,51 @@
+// The fast trial evaluator: the figures of merit and reject codes of the
+// plain rules, bit for bit, for runs of trials that share their diagonal
+// constants (a map row), without touching the session.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "rivi/trial_rules.hpp"
+
+namespace rivi {
+
+// What every evaluation of a run reads; nothing in it is written.
+struct TrialContext {
+    const FomState* f = nullptr;
+    const double* qobs = nullptr;   // observed Q, 1..Nobsused
+    const bool* use = nullptr;      // the lines in use
+    char mchar = 'M';
+    bool all_angles = false;        // calcfm tests all three reciprocal angles
+};
+
+// The outcome of one trial.
+struct TrialResult {
+    double value = 0.0;
+    char reject = ' ';
+    int mNobscount = -1;     // lines compared; -1 when no comparison was made
+    bool generated = false;  // lines were generated (the plain rules fill the pattern)
+};
+
+// One thread's working storage, allocated once.
+class TrialWorkspace {
+public:
+    TrialWorkspace();
+    ~TrialWorkspace();
+    TrialWorkspace(const TrialWorkspace&) = delete;
+    TrialWorkspace& operator=(const TrialWorkspace&) = delete;
+
+    // trials[0..n-1] into results[0..n-1].
+    void evaluate(const TrialContext& c, const Q6* trials, int n, TrialResult* results);
+
+    // One trial with its whole line list, as the plain rules leave it, in
+    // `out`; false when the list must be made by the plain rules (the result
+    // is then not set).
+    bool evaluate_with_lines(const TrialContext& c, const Q6& q, TrialResult& r, LineList& out);
+
+private:
+    struct Storage;
+    std::unique_ptr<Storage> m;
+};
+
+} // namespace rivi
