@@ -30,8 +30,9 @@ namespace rivi {
 
 namespace {
 
-constexpr int chunk_trials = 16;          // trials sharing one candidate set
+constexpr int chunk_trials = 32;          // trials sharing one candidate set
 constexpr int max_candidates = 1 << 16;
+constexpr int max_box = 1 << 18;          // index triples that keep their order
 constexpr double tolerance = 0.0001;      // duplicate removal, QU.
 constexpr double flat_cell = 1e-9;        // as the powder-constants conversion
 constexpr double no_line = std::numeric_limits<double>::infinity();
@@ -54,14 +55,30 @@ double angle_of(double cosine, double sine)
 
 } // namespace
 
+// A candidate line: its Q for the current trial (the sort key) and what
+// the rule's sum needs from it.
+struct Line {
+    double key;               // Q, or no_line when not one of the trial's lines
+    double diag;              // h^2 Q(A) + k^2 Q(B) + l^2 Q(C), summed as the rule does
+    double kl, hl, hk;        // the index products of the cross terms
+    std::int32_t ss;          // h^2 + k^2 + l^2
+    std::int16_t h, k, l;
+};
+
 struct TrialWorkspace::Storage {
-    // Candidates of the current chunk, in generation order.
+    // The candidates of the current chunk, sorted by the last trial's keys.
     int ncand = 0;
-    std::vector<double> diag, kl, hl, hk, key;
-    std::vector<std::int16_t> h, k, l;
-    std::vector<int> ss;
-    std::vector<int> order;  // candidates sorted by key
+    std::vector<Line> lines, fresh_lines;
+    bool ordered = false;  // `lines` keeps a previous trial's order
+    int old_count = 0;     // how many it holds
     int ext_hmin = 0, ext_hmax = 0, ext_kmin = 0, ext_kmax = 0, ext_lmax = 0;
+
+    // A new chunk takes the previous order for the lines the two share:
+    // each index triple of the chunk's box has a slot stamped with the
+    // chunk's number and its place in the previous order.
+    std::vector<std::uint32_t> stamp_of;
+    std::vector<int> place_of, slot, newcomers;
+    std::uint32_t stamp = 0;
 
     // The compared list (entry 0 the origin) and its indices when wanted.
     std::vector<double> qc;
@@ -77,20 +94,21 @@ struct TrialWorkspace::Storage {
     double amin_seen = -1.0, cos_clear = 0.0;
 
     Storage()
-        : diag(max_candidates), kl(max_candidates), hl(max_candidates), hk(max_candidates),
-          key(max_candidates), h(max_candidates), k(max_candidates), l(max_candidates),
-          ss(max_candidates), order(max_candidates), qc(dataset::max_calc + 2),
-          qh(dataset::max_calc + 2), qk(dataset::max_calc + 2), ql(dataset::max_calc + 2),
-          pq(dataset::max_calc + 1), ph(dataset::max_calc + 1), pk(dataset::max_calc + 1),
-          pl(dataset::max_calc + 1)
+        : lines(max_candidates), fresh_lines(max_candidates), stamp_of(max_box, 0),
+          place_of(max_box), slot(max_candidates), newcomers(max_candidates),
+          qc(dataset::max_calc + 2), qh(dataset::max_calc + 2), qk(dataset::max_calc + 2),
+          ql(dataset::max_calc + 2), pq(dataset::max_calc + 1), ph(dataset::max_calc + 1),
+          pk(dataset::max_calc + 1), pl(dataset::max_calc + 1)
     {
     }
 
     bool validate(const TrialContext& c, const Q6& q, char& reject, Valid& v);
     bool build(const TrialContext& c, const Q6& q0, const Q6* trials, int nvalid);
+    void keep_order(int hmin, int hmax, int kmin, int kmax, int lmax);
     int compute_keys(const TrialContext& c, const Q6& q, const Valid& v);
-    void sort_keys(bool fresh);
-    bool merge(double qmax, int nlines, double stop_above, bool with_indices, int& nq);
+    void sort_keys();
+    bool merge(double qmax, int nlines, double stop_above, int& nq);
+    bool merge_with_indices(double qmax, int nlines, int& nq);
     void plain(const TrialContext& c, const Q6& q, TrialResult& r);
     void chunk(const TrialContext& c, const Q6* trials, int n, TrialResult* results, double top);
 };
@@ -182,6 +200,9 @@ bool TrialWorkspace::Storage::build(const TrialContext& c, const Q6& q0, const Q
             hi[i] = std::max(hi[i], trials[b.t][i]);
         }
     }
+    // Indices are kept in 16 bits.
+    if (std::max({-hmin, hmax, -kmin, kmax, lmax}) > 30000)
+        return false;
     const bool skip_h0 = f.zero_level && f.zone_letter == 'A';
     const bool skip_k0 = f.zero_level && f.zone_letter == 'B';
     const int lmin = f.zero_level && f.zone_letter == 'C' ? 1 : 0;
@@ -224,14 +245,16 @@ bool TrialWorkspace::Storage::build(const TrialContext& c, const Q6& q0, const Q
                     continue;  // 000 and the negative axial lines
                 if (n == max_candidates)
                     return false;
-                diag[n] = hh * hh * Q1 + kk * kk * Q2 + ll * ll * Q3;
-                kl[n] = kk * ll;
-                hl[n] = hh * ll;
-                hk[n] = hh * kk;
-                h[n] = static_cast<std::int16_t>(hh);
-                k[n] = static_cast<std::int16_t>(kk);
-                l[n] = static_cast<std::int16_t>(ll);
-                ss[n] = hh * hh + kk * kk + ll * ll;
+                Line& x = fresh_lines[n];
+                x.key = no_line;
+                x.diag = hh * hh * Q1 + kk * kk * Q2 + ll * ll * Q3;
+                x.kl = kk * ll;
+                x.hl = hh * ll;
+                x.hk = hh * kk;
+                x.h = static_cast<std::int16_t>(hh);
+                x.k = static_cast<std::int16_t>(kk);
+                x.l = static_cast<std::int16_t>(ll);
+                x.ss = hh * hh + kk * kk + ll * ll;
                 ext_hmin = std::min(ext_hmin, hh);
                 ext_hmax = std::max(ext_hmax, hh);
                 ext_kmin = std::min(ext_kmin, kk);
@@ -242,7 +265,53 @@ bool TrialWorkspace::Storage::build(const TrialContext& c, const Q6& q0, const Q
         }
     }
     ncand = n;
+    keep_order(hmin, hmax, kmin, kmax, lmax);
     return true;
+}
+
+// Moves the new candidates into `lines`: those the previous chunk had in
+// their previous order, the others after them. Without a previous order,
+// or with too large a box, they stay as generated and `ordered` is off.
+void TrialWorkspace::Storage::keep_order(int hmin, int hmax, int kmin, int kmax, int lmax)
+{
+    const int n = ncand;
+    const long long nh = hmax - hmin + 1, nk = kmax - kmin + 1, nl = lmax + 1;
+    const int old_n = old_count;
+    if (!ordered || nh * nk * nl > max_box) {
+        std::copy(fresh_lines.begin(), fresh_lines.begin() + n, lines.begin());
+        ordered = false;
+        old_count = n;
+        return;
+    }
+    auto box_index = [&](int hh, int kk, int ll) {
+        return static_cast<int>(((hh - hmin) * nk + (kk - kmin)) * nl + ll);
+    };
+    ++stamp;
+    for (int p = 0; p < old_n; ++p) {
+        const Line& x = lines[p];
+        slot[p] = -1;
+        if (x.h < hmin || x.h > hmax || x.k < kmin || x.k > kmax || x.l > lmax)
+            continue;
+        const int b = box_index(x.h, x.k, x.l);
+        stamp_of[b] = stamp;
+        place_of[b] = p;
+    }
+    int nnew = 0;
+    for (int c = 0; c < n; ++c) {
+        const Line& x = fresh_lines[c];
+        const int b = box_index(x.h, x.k, x.l);
+        if (stamp_of[b] == stamp)
+            slot[place_of[b]] = c;
+        else
+            newcomers[nnew++] = c;
+    }
+    int out = 0;
+    for (int p = 0; p < old_n; ++p)
+        if (slot[p] >= 0)
+            lines[out++] = fresh_lines[slot[p]];
+    for (int i = 0; i < nnew; ++i)
+        lines[out++] = fresh_lines[newcomers[i]];
+    old_count = n;
 }
 
 // Each candidate's Q for trial q (the plain rule's sum, term by term), or
@@ -252,74 +321,106 @@ int TrialWorkspace::Storage::compute_keys(const TrialContext& c, const Q6& q, co
     const double qd = q[4], qe = q[5], qf = q[6];
     const double qmax = c.f->Qmax;
     const int n = ncand;
+    Line* x = lines.data();
     int count = 0;
     const bool whole = v.hmin <= ext_hmin && ext_hmax <= v.hmax && v.kmin <= ext_kmin &&
                        ext_kmax <= v.kmax && ext_lmax <= v.lmax;
-    if (whole) {
-        for (int i = 0; i < n; ++i) {
-            const double Q = diag[i] + kl[i] * qd + hl[i] * qe + hk[i] * qf;
-            const bool line = Q > 0.0 && Q <= qmax;
-            key[i] = line ? Q : no_line;
-            count += line;
-        }
-    } else {
-        for (int i = 0; i < n; ++i) {
-            const double Q = diag[i] + kl[i] * qd + hl[i] * qe + hk[i] * qf;
-            const bool line = Q > 0.0 && Q <= qmax && h[i] >= v.hmin && h[i] <= v.hmax &&
-                              k[i] >= v.kmin && k[i] <= v.kmax && l[i] <= v.lmax;
-            key[i] = line ? Q : no_line;
-            count += line;
-        }
+    for (int i = 0; i < n; ++i) {
+        const double Q = x[i].diag + x[i].kl * qd + x[i].hl * qe + x[i].hk * qf;
+        bool line = Q > 0.0 && Q <= qmax;
+        if (!whole)
+            line = line && x[i].h >= v.hmin && x[i].h <= v.hmax && x[i].k >= v.kmin &&
+                   x[i].k <= v.kmax && x[i].l <= v.lmax;
+        x[i].key = line ? Q : no_line;
+        count += line;
     }
     return count;
 }
 
-// Orders the candidates by key: afresh for a new chunk, else by repairing
-// the previous trial's order, which is nearly right.
-void TrialWorkspace::Storage::sort_keys(bool fresh)
+// Orders the candidates by key: afresh after a chunk without a previous
+// order, else by repairing the previous trial's order, which is nearly right.
+void TrialWorkspace::Storage::sort_keys()
 {
+    Line* x = lines.data();
     const int n = ncand;
-    int* o = order.data();
-    const double* kv = key.data();
-    if (fresh) {
-        for (int i = 0; i < n; ++i)
-            o[i] = i;
-        std::sort(o, o + n, [kv](int a, int b) { return kv[a] < kv[b]; });
+    if (!ordered) {
+        std::sort(x, x + n, [](const Line& a, const Line& b) { return a.key < b.key; });
+        ordered = true;
         return;
     }
     for (int i = 1; i < n; ++i) {
-        const int item = o[i];
-        const double x = kv[item];
+        if (!(x[i].key < x[i - 1].key))
+            continue;
+        const Line item = x[i];
         int j = i;
-        while (j > 0 && kv[o[j - 1]] > x) {
-            o[j] = o[j - 1];
+        do {
+            x[j] = x[j - 1];
             --j;
-        }
-        o[j] = item;
+        } while (j > 0 && x[j - 1].key > item.key);
+        x[j] = item;
     }
 }
 
-// The duplicate removal on the sorted lines (the first nlines of `order`)
-// and the closing entry, into qc[0..nq] (with indices when asked). The list
-// stops after its first entry above stop_above. False when the outcome would
-// depend on the Shell sort's order of equal Q values (for the figures, or
-// for the indices when they are asked).
-bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, bool with_indices,
-                                    int& nq)
+// The duplicate removal on the sorted lines (the first nlines) and the
+// closing entry, into qc[0..nq], up to its first entry above stop_above.
+// Lines of equal Q with equal h^2+k^2+l^2 leave one; a line within the
+// tolerance below one of equal h^2+k^2+l^2 goes. False when equal Q values
+// have unequal h^2+k^2+l^2: the outcome then depends on the Shell sort.
+bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, int& nq)
+{
+    const Line* x = lines.data();
+    double* out = qc.data();
+    int m = 0;
+    out[0] = 0.0;
+    double prev_q = nlines > 0 ? x[0].key : qmax;
+    int prev_ss = nlines > 0 ? x[0].ss : closing_ss;
+    for (int e = 1; e <= nlines; ++e) {
+        const double Q = e < nlines ? x[e].key : qmax;
+        const int s = e < nlines ? x[e].ss : closing_ss;
+        if (Q == prev_q) {
+            if (s != prev_ss)
+                return false;
+            continue;  // the earlier of the two goes
+        }
+        if (!(s == prev_ss && !(std::fabs(prev_q - Q) > tolerance))) {
+            out[++m] = prev_q;
+            if (prev_q > stop_above) {
+                nq = m;
+                return true;
+            }
+        }
+        prev_q = Q;
+        prev_ss = s;
+    }
+    out[++m] = prev_q;
+    nq = m;
+    return true;
+}
+
+// The same with the survivors' indices, for a list that is kept: also false
+// when a survivor's indices depend on the Shell sort's order.
+bool TrialWorkspace::Storage::merge_with_indices(double qmax, int nlines, int& nq)
 {
     const int total = nlines + 1;  // the closing entry last
-    const int* o = order.data();
-    auto q_of = [&](int e) { return e < nlines ? key[o[e]] : qmax; };
-    auto ss_of = [&](int e) { return e < nlines ? ss[o[e]] : closing_ss; };
+    const Line* x = lines.data();
+    auto q_of = [&](int e) { return e < nlines ? x[e].key : qmax; };
+    auto ss_of = [&](int e) { return e < nlines ? static_cast<int>(x[e].ss) : closing_ss; };
+    auto indices = [&](int e, int& hh, int& kk, int& ll) {
+        if (e < nlines) {
+            hh = x[e].h;
+            kk = x[e].k;
+            ll = x[e].l;
+        } else {
+            hh = kk = ll = closing_index;
+        }
+    };
 
     nq = 0;
     qc[0] = 0.0;
-    bool pending = false;           // the previous class's survivor, not yet kept
+    bool pending = false;  // the previous class's survivor, not yet kept
     double prev_q = 0.0;
     int prev_ss = 0;
-    int ph_ = 0, pk_ = 0, pl_ = 0;  // its indices
-    bool prev_unsure = false;       // its indices depend on the sort's order
-
+    int sh = 0, sk = 0, sl = 0;  // its indices
     int e = 0;
     while (e < total) {
         const double Q = q_of(e);
@@ -333,59 +434,39 @@ bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, 
         const bool near_prev = pending && !(std::fabs(prev_q - Q) > tolerance);
         // The previous survivor goes when this class repeats its h^2+k^2+l^2.
         if (pending && !(near_prev && prev_ss == s0)) {
-            if (with_indices && prev_unsure)
-                return false;
             ++nq;
             qc[nq] = prev_q;
-            if (with_indices) {
-                qh[nq] = ph_;
-                qk[nq] = pk_;
-                ql[nq] = pl_;
-            }
-            if (prev_q > stop_above)
-                return true;
+            qh[nq] = sh;
+            qk[nq] = sk;
+            ql[nq] = sl;
         }
-        // This class's survivor: its last line, h and k negated when l = 0,
-        // k < 0 and a line within the tolerance precedes it.
-        if (with_indices) {
-            prev_unsure = false;
-            auto indices = [&](int x, int& hh, int& kk, int& ll) {
-                if (x < nlines) {
-                    hh = h[o[x]];
-                    kk = k[o[x]];
-                    ll = l[o[x]];
-                } else {
-                    hh = kk = ll = closing_index;
-                }
-            };
-            indices(end - 1, ph_, pk_, pl_);
-            if (end - e == 2) {
-                int h0, k0, l0;
-                indices(e, h0, k0, l0);
-                // h k 0 with -h -k 0: the survivor is the one with k > 0.
-                prev_unsure = !(l0 == 0 && pl_ == 0 && h0 == -ph_ && k0 == -pk_);
-            } else if (end - e > 2) {
-                prev_unsure = true;
-            }
-            if (pl_ == 0 && pk_ < 0 && (end - e > 1 || near_prev)) {
-                ph_ = -ph_;
-                pk_ = -pk_;
-            }
+        // This class's survivor is its last line in the Shell sort's order:
+        // one line, or h k 0 with -h -k 0, whose survivor has k > 0. Its h
+        // and k are negated when l = 0, k < 0 and a line within the
+        // tolerance precedes it.
+        indices(end - 1, sh, sk, sl);
+        if (end - e == 2) {
+            int h0, k0, l0;
+            indices(e, h0, k0, l0);
+            if (!(l0 == 0 && sl == 0 && h0 == -sh && k0 == -sk))
+                return false;
+        } else if (end - e > 2) {
+            return false;
+        }
+        if (sl == 0 && sk < 0 && (end - e > 1 || near_prev)) {
+            sh = -sh;
+            sk = -sk;
         }
         pending = true;
         prev_q = Q;
         prev_ss = s0;
         e = end;
     }
-    if (with_indices && prev_unsure)
-        return false;
     ++nq;
     qc[nq] = prev_q;
-    if (with_indices) {
-        qh[nq] = ph_;
-        qk[nq] = pk_;
-        ql[nq] = pl_;
-    }
+    qh[nq] = sh;
+    qk[nq] = sk;
+    ql[nq] = sl;
     return true;
 }
 
@@ -425,7 +506,6 @@ void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int
     if (nvalid == 0)
         return;
     const bool built = build(c, trials[valid[0].t], trials, nvalid);
-    bool fresh = true;
     for (int i = 0; i < nvalid; ++i) {
         const Q6& q = trials[valid[i].t];
         TrialResult& r = results[valid[i].t];
@@ -439,10 +519,9 @@ void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int
             r.reject = 'n';
             continue;
         }
-        sort_keys(fresh);
-        fresh = false;
+        sort_keys();
         int nq = 0;
-        if (nlines == dataset::max_calc || !merge(f.Qmax, nlines, top, false, nq)) {
+        if (nlines == dataset::max_calc || !merge(f.Qmax, nlines, top, nq)) {
             plain(c, q, r);
             continue;
         }
@@ -469,6 +548,7 @@ void TrialWorkspace::evaluate(const TrialContext& c, const Q6* trials, int n, Tr
         if (f.zones.Qbound[i + 1] > top)
             top = f.zones.Qbound[i + 1];
     }
+    m->ordered = false;  // the last order kept came from elsewhere
     int start = 0;
     while (start < n) {
         int end = start + 1;
@@ -494,14 +574,15 @@ bool TrialWorkspace::evaluate_with_lines(const TrialContext& c, const Q6& q, Tri
         r = result;
         return true;
     }
+    w.ordered = false;
     if (!w.build(c, q, &q, 1))
         return false;
     const int nlines = w.compute_keys(c, q, v);
     if (nlines >= dataset::max_calc)
         return false;
-    w.sort_keys(true);
+    w.sort_keys();
     int nq = 0;
-    if (!w.merge(f.Qmax, nlines, no_line, true, nq))
+    if (!w.merge_with_indices(f.Qmax, nlines, nq))
         return false;
     out.n = nq;
     out.Q[0] = 0.0;
