@@ -223,4 +223,25 @@ TEST(FastEvaluator, RandomTrialsGiveTheSameValueCodeAndPattern)
     }
 }
 
+TEST(FastEvaluator, CoincidentLinesOfUnequalIndicesAreSettledAsThePlainRulesSettleThem)
+{
+    // Q(C) = 4 Q(A) = 4 Q(B): 0 0 1 falls on 2 0 0, 1 0 1 on 0 1 2 ...; a
+    // line exactly at Qmax meets the closing entry; a hexagonal net pairs
+    // 1 0 0 with 0 1 0 and 1 -1 0.
+    Twins t;
+    t.load(map_patterns::patterns[0], 'P', true, 'N');
+    for (control::Session* s : {&t.fast.s, &t.plain.s})
+        s->maps.fom.Qmax = 1600.0;
+    const std::vector<Q6> trials = {
+        {0, 100, 100, 400, 0, 0, 0},   {0, 100, 100, 400, 0, 0, 30},   {0, 100, 100, 400, 50, 50, 0},
+        {0, 400, 100, 100, 0, 0, 0},   {0, 160, 160, 100, 0, 0, -160}, {0, 160, 160, 100, 0, 0, 160},
+        {0, 100, 200, 300, 0, 0, 0},   {0, 400, 400, 400, 0, 0, 0},    {0, 100, 150, 200, 0, 0.5, 0},
+    };
+    for (const Q6& q : trials) {
+        ASSERT_EQ(rivi::calcm(t.fast.s, q), rivi::calcm_plain(t.plain.s, q)) << describe(q);
+        t.expect_same_state(describe(q));
+    }
+    ASSERT_TRUE(t.same_row(trials, "coincidences"));
+}
+
 } // namespace
