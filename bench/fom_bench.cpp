@@ -62,13 +62,13 @@ void scan(Map& m, bool fast, std::vector<double>& values, std::vector<char>& rej
     }
 }
 
-// Every trial of every map in M, P and I modes through both evaluators.
-void compare_all()
+// Every trial of every map in the given modes through both evaluators.
+void compare_all(const std::string& modes)
 {
     std::vector<double> a, b;
     std::vector<char> ra, rb;
     for (Map& m : maps) {
-        for (char mode : {'M', 'P', 'I'}) {
+        for (char mode : modes) {
             m.fs->s.maps.fom.Mchar = mode;
             m.fs->s.maps.fom.threads = 0;
             scan(m, true, a, ra);
@@ -130,15 +130,21 @@ struct Recorder : benchmark::ConsoleReporter {
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    // --reduced: every 25th row of the full maps (for runs under a profiler).
+    // --reduced: every 25th row of the full maps (for runs under a profiler);
+    // --modes=MPI: the modes the maps are compared in first.
     bool reduced = false;
-    for (int i = 1; i < argc; ++i)
-        reduced = reduced || std::string(argv[i]) == "--reduced";
+    std::string modes = "MPI";
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        reduced = reduced || arg == "--reduced";
+        if (arg.rfind("--modes=", 0) == 0)
+            modes = arg.substr(8);
+    }
     for (const map_patterns::Pattern& p : map_patterns::patterns) {
         maps.push_back(make_map(p, false, 1));
         maps.push_back(make_map(p, true, reduced ? 25 : 1));
     }
-    compare_all();
+    compare_all(modes);
 
     for (Map& m : maps) {
         const bool full = m.full;

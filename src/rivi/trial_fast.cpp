@@ -18,8 +18,10 @@
 #include "rivi/trial_fast.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <numbers>
 
@@ -35,7 +37,6 @@ constexpr int max_candidates = 1 << 16;
 constexpr int max_box = 1 << 18;          // index triples that keep their order
 constexpr double tolerance = 0.0001;      // duplicate removal, QU.
 constexpr double flat_cell = 1e-9;        // as the powder-constants conversion
-constexpr double no_line = std::numeric_limits<double>::infinity();
 constexpr int closing_ss = 3 * closing_index * closing_index;
 
 // A trial that passed validation, with its index box.
@@ -55,29 +56,57 @@ double angle_of(double cosine, double sine)
 
 } // namespace
 
-// A candidate line: its Q for the current trial (the sort key) and what
-// the rule's sum needs from it.
-struct Line {
-    double key;               // Q, or no_line when not one of the trial's lines
-    double diag;              // h^2 Q(A) + k^2 Q(B) + l^2 Q(C), summed as the rule does
-    double kl, hl, hk;        // the index products of the cross terms
-    std::int32_t ss;          // h^2 + k^2 + l^2
-    std::int16_t h, k, l;
+// Candidate lines as a structure of arrays, in the order of their
+// generation: what the rule's sum needs from each, and its Q for the
+// current trial.
+struct Lines {
+    std::vector<double> key;               // Q for the current trial
+    std::vector<double> diag;              // h^2 Q(A) + k^2 Q(B) + l^2 Q(C), summed as the rule does
+    std::vector<double> kl, hl, hk;        // the index products of the cross terms
+    std::vector<std::int32_t> ss;          // h^2 + k^2 + l^2
+    std::vector<std::int16_t> h, k, l;
+
+    explicit Lines(int n) : key(n), diag(n), kl(n), hl(n), hk(n), ss(n), h(n), k(n), l(n) {}
+
+    void swap(Lines& other)
+    {
+        key.swap(other.key);
+        diag.swap(other.diag);
+        kl.swap(other.kl);
+        hl.swap(other.hl);
+        hk.swap(other.hk);
+        ss.swap(other.ss);
+        h.swap(other.h);
+        k.swap(other.k);
+        l.swap(other.l);
+    }
+};
+
+// A candidate in the sorted order: small, so that repairing the order
+// moves little.
+struct Entry {
+    double key;
+    std::int32_t line;  // its place in Lines
+    std::int32_t ss;
 };
 
 struct TrialWorkspace::Storage {
-    // The candidates of the current chunk, sorted by the last trial's keys.
+    // The candidates of the current chunk, and their order by the last
+    // trial's keys.
     int ncand = 0;
-    std::vector<Line> lines, fresh_lines;
-    bool ordered = false;  // `lines` keeps a previous trial's order
-    int old_count = 0;     // how many it holds
+    Lines lines{max_candidates}, fresh_lines{max_candidates};
+    std::vector<Entry> order;
+    bool ordered = false;  // `order` holds a previous trial's order
+    int old_count = 0;     // how many entries it holds
     int ext_hmin = 0, ext_hmax = 0, ext_kmin = 0, ext_kmax = 0, ext_lmax = 0;
+    double box_margin = 0.0;  // how near Qmax a line outside a trial's box can come
 
     // A new chunk takes the previous order for the lines the two share:
     // each index triple of the chunk's box has a slot stamped with the
-    // chunk's number and its place in the previous order.
-    std::vector<std::uint32_t> stamp_of;
-    std::vector<int> place_of, slot, newcomers;
+    // chunk's number and the new candidate's place.
+    std::vector<std::uint32_t> stamp_of, used;
+    std::vector<int> place_of;
+    std::vector<Entry> spare;
     std::uint32_t stamp = 0;
 
     // The compared list (entry 0 the origin) and its indices when wanted.
@@ -94,8 +123,8 @@ struct TrialWorkspace::Storage {
     double amin_seen = -1.0, cos_clear = 0.0;
 
     Storage()
-        : lines(max_candidates), fresh_lines(max_candidates), stamp_of(max_box, 0),
-          place_of(max_box), slot(max_candidates), newcomers(max_candidates),
+        : order(max_candidates), stamp_of(max_box, 0), used(max_candidates, 0), place_of(max_box),
+          spare(max_candidates),
           qc(dataset::max_calc + 2), qh(dataset::max_calc + 2), qk(dataset::max_calc + 2),
           ql(dataset::max_calc + 2), pq(dataset::max_calc + 1), ph(dataset::max_calc + 1),
           pk(dataset::max_calc + 1), pl(dataset::max_calc + 1)
@@ -105,7 +134,8 @@ struct TrialWorkspace::Storage {
     bool validate(const TrialContext& c, const Q6& q, char& reject, Valid& v);
     bool build(const TrialContext& c, const Q6& q0, const Q6* trials, int nvalid);
     void keep_order(int hmin, int hmax, int kmin, int kmax, int lmax);
-    int compute_keys(const TrialContext& c, const Q6& q, const Valid& v);
+    int compute_keys(const TrialContext& c, const Q6& q);
+    bool outside_box(const Valid& v, int nlines, double qmax) const;
     void sort_keys();
     bool merge(double qmax, int nlines, double stop_above, int& nq);
     bool merge_with_indices(double qmax, int nlines, int& nq);
@@ -214,6 +244,7 @@ bool TrialWorkspace::Storage::build(const TrialContext& c, const Q6& q0, const Q
     const double cross_f = std::max(std::fabs(lo[6]), std::fabs(hi[6]));
 
     int n = 0;
+    double largest_scale = qmax;
     ext_hmin = ext_kmin = 1 << 30;
     ext_hmax = ext_kmax = ext_lmax = -(1 << 30);
     for (int hh = hmin; hh <= hmax; ++hh) {
@@ -232,6 +263,7 @@ bool TrialWorkspace::Storage::build(const TrialContext& c, const Q6& q0, const Q
             const double scale = qmax + x * x * Q1 + y * y * Q2 + std::fabs(x * y) * cross_f +
                                  L * L * Q3 + L * (std::fabs(y) * cross_d + std::fabs(x) * cross_e);
             const double reach = qmax + 1e-7 * scale;
+            largest_scale = std::max(largest_scale, scale);
             const double disc = b * b - 4.0 * Q3 * (c0 - reach);
             if (!(disc >= 0.0))
                 continue;
@@ -245,16 +277,15 @@ bool TrialWorkspace::Storage::build(const TrialContext& c, const Q6& q0, const Q
                     continue;  // 000 and the negative axial lines
                 if (n == max_candidates)
                     return false;
-                Line& x = fresh_lines[n];
-                x.key = no_line;
-                x.diag = hh * hh * Q1 + kk * kk * Q2 + ll * ll * Q3;
-                x.kl = kk * ll;
-                x.hl = hh * ll;
-                x.hk = hh * kk;
-                x.h = static_cast<std::int16_t>(hh);
-                x.k = static_cast<std::int16_t>(kk);
-                x.l = static_cast<std::int16_t>(ll);
-                x.ss = hh * hh + kk * kk + ll * ll;
+                Lines& x = fresh_lines;
+                x.diag[n] = hh * hh * Q1 + kk * kk * Q2 + ll * ll * Q3;
+                x.kl[n] = kk * ll;
+                x.hl[n] = hh * ll;
+                x.hk[n] = hh * kk;
+                x.h[n] = static_cast<std::int16_t>(hh);
+                x.k[n] = static_cast<std::int16_t>(kk);
+                x.l[n] = static_cast<std::int16_t>(ll);
+                x.ss[n] = hh * hh + kk * kk + ll * ll;
                 ext_hmin = std::min(ext_hmin, hh);
                 ext_hmax = std::max(ext_hmax, hh);
                 ext_kmin = std::min(ext_kmin, kk);
@@ -265,99 +296,143 @@ bool TrialWorkspace::Storage::build(const TrialContext& c, const Q6& q0, const Q
         }
     }
     ncand = n;
+    // Rounding moves a Q by far less than 1e-9 of the terms summed.
+    box_margin = 1e-9 * largest_scale;
     keep_order(hmin, hmax, kmin, kmax, lmax);
     return true;
 }
 
-// Moves the new candidates into `lines`: those the previous chunk had in
-// their previous order, the others after them. Without a previous order,
-// or with too large a box, they stay as generated and `ordered` is off.
+// Makes the new candidates (in fresh_lines) the chunk's lines, and orders
+// them as the previous chunk had them, new ones last. Without a previous
+// order, or with too large a box, `ordered` is off.
 void TrialWorkspace::Storage::keep_order(int hmin, int hmax, int kmin, int kmax, int lmax)
 {
     const int n = ncand;
     const long long nh = hmax - hmin + 1, nk = kmax - kmin + 1, nl = lmax + 1;
     const int old_n = old_count;
+    old_count = n;
     if (!ordered || nh * nk * nl > max_box) {
-        std::copy(fresh_lines.begin(), fresh_lines.begin() + n, lines.begin());
+        lines.swap(fresh_lines);
         ordered = false;
-        old_count = n;
         return;
     }
     auto box_index = [&](int hh, int kk, int ll) {
         return static_cast<int>(((hh - hmin) * nk + (kk - kmin)) * nl + ll);
     };
     ++stamp;
-    for (int p = 0; p < old_n; ++p) {
-        const Line& x = lines[p];
-        slot[p] = -1;
-        if (x.h < hmin || x.h > hmax || x.k < kmin || x.k > kmax || x.l > lmax)
-            continue;
-        const int b = box_index(x.h, x.k, x.l);
-        stamp_of[b] = stamp;
-        place_of[b] = p;
-    }
-    int nnew = 0;
+    const Lines& y = fresh_lines;
     for (int c = 0; c < n; ++c) {
-        const Line& x = fresh_lines[c];
-        const int b = box_index(x.h, x.k, x.l);
-        if (stamp_of[b] == stamp)
-            slot[place_of[b]] = c;
-        else
-            newcomers[nnew++] = c;
+        const int b = box_index(y.h[c], y.k[c], y.l[c]);
+        stamp_of[b] = stamp;
+        place_of[b] = c;
     }
+    const Lines& x = lines;  // the previous chunk's
     int out = 0;
-    for (int p = 0; p < old_n; ++p)
-        if (slot[p] >= 0)
-            lines[out++] = fresh_lines[slot[p]];
-    for (int i = 0; i < nnew; ++i)
-        lines[out++] = fresh_lines[newcomers[i]];
-    old_count = n;
+    for (int e = 0; e < old_n; ++e) {
+        const int p = order[e].line;
+        if (x.h[p] < hmin || x.h[p] > hmax || x.k[p] < kmin || x.k[p] > kmax || x.l[p] > lmax)
+            continue;
+        const int b = box_index(x.h[p], x.k[p], x.l[p]);
+        if (stamp_of[b] != stamp)
+            continue;
+        const int c = place_of[b];
+        used[c] = stamp;
+        spare[out++] = Entry{order[e].key, c, y.ss[c]};
+    }
+    for (int c = 0; c < n; ++c)
+        if (used[c] != stamp)
+            spare[out++] = Entry{0.0, c, y.ss[c]};
+    order.swap(spare);
+    lines.swap(fresh_lines);
 }
 
-// Each candidate's Q for trial q (the plain rule's sum, term by term), or
-// no_line when it is not one of the trial's lines; returns how many are.
-int TrialWorkspace::Storage::compute_keys(const TrialContext& c, const Q6& q, const Valid& v)
+// Each candidate's Q for trial q, the plain rule's sum term by term, as its
+// sort key; returns how many are lines (0 < Q <= Qmax), or -1 when a Q is
+// not positive. Lines beyond the trial's index box are not excluded here:
+// they lie outside its ellipsoid, so only those within rounding of Qmax can
+// be among the lines, which `outside_box` then looks at. Two candidates at a
+// time: each lane is the same sequence of IEEE operations as the rule.
+int TrialWorkspace::Storage::compute_keys(const TrialContext& c, const Q6& q)
 {
+    using v2d = double __attribute__((vector_size(16)));
+    using v2l = long long __attribute__((vector_size(16)));
     const double qd = q[4], qe = q[5], qf = q[6];
     const double qmax = c.f->Qmax;
     const int n = ncand;
-    Line* x = lines.data();
-    int count = 0;
-    const bool whole = v.hmin <= ext_hmin && ext_hmax <= v.hmax && v.kmin <= ext_kmin &&
-                       ext_kmax <= v.kmax && ext_lmax <= v.lmax;
-    for (int i = 0; i < n; ++i) {
-        const double Q = x[i].diag + x[i].kl * qd + x[i].hl * qe + x[i].hk * qf;
-        bool line = Q > 0.0 && Q <= qmax;
-        if (!whole)
-            line = line && x[i].h >= v.hmin && x[i].h <= v.hmax && x[i].k >= v.kmin &&
-                   x[i].k <= v.kmax && x[i].l <= v.lmax;
-        x[i].key = line ? Q : no_line;
-        count += line;
+    const double* diag = lines.diag.data();
+    const double* kl = lines.kl.data();
+    const double* hl = lines.hl.data();
+    const double* hk = lines.hk.data();
+    double* key = lines.key.data();
+    v2l below = {0, 0}, positive = {0, 0};  // minus the counts, per lane
+    int i = 0;
+    for (; i + 2 <= n; i += 2) {
+        v2d d, a, b, e;
+        std::memcpy(&d, diag + i, sizeof d);
+        std::memcpy(&a, kl + i, sizeof a);
+        std::memcpy(&b, hl + i, sizeof b);
+        std::memcpy(&e, hk + i, sizeof e);
+        const v2d Q = d + a * qd + b * qe + e * qf;
+        std::memcpy(key + i, &Q, sizeof Q);
+        below += Q <= qmax;
+        positive += Q > 0.0;
     }
-    return count;
+    long long count = -(below[0] + below[1]);
+    long long good = -(positive[0] + positive[1]);
+    for (; i < n; ++i) {
+        const double Q = diag[i] + kl[i] * qd + hl[i] * qe + hk[i] * qf;
+        key[i] = Q;
+        count += Q <= qmax;
+        good += Q > 0.0;
+    }
+    return good == n ? static_cast<int>(count) : -1;
 }
 
-// Orders the candidates by key: afresh after a chunk without a previous
-// order, else by repairing the previous trial's order, which is nearly right.
+// True when one of the first nlines sorted lines lies outside the trial's
+// index box (possible only within rounding of Qmax).
+bool TrialWorkspace::Storage::outside_box(const Valid& v, int nlines, double qmax) const
+{
+    const bool whole = v.hmin <= ext_hmin && ext_hmax <= v.hmax && v.kmin <= ext_kmin &&
+                       ext_kmax <= v.kmax && ext_lmax <= v.lmax;
+    if (whole)
+        return false;
+    const Lines& x = lines;
+    for (int e = nlines - 1; e >= 0 && order[e].key > qmax - box_margin; --e) {
+        const int p = order[e].line;
+        if (x.h[p] < v.hmin || x.h[p] > v.hmax || x.k[p] < v.kmin || x.k[p] > v.kmax ||
+            x.l[p] > v.lmax)
+            return true;
+    }
+    return false;
+}
+
+// Orders the candidates by this trial's keys: afresh after a chunk without
+// a previous order, else by repairing the previous trial's order, which is
+// nearly right.
 void TrialWorkspace::Storage::sort_keys()
 {
-    Line* x = lines.data();
     const int n = ncand;
+    const double* key = lines.key.data();
+    Entry* o = order.data();
     if (!ordered) {
-        std::sort(x, x + n, [](const Line& a, const Line& b) { return a.key < b.key; });
+        const std::int32_t* ss = lines.ss.data();
+        for (int c = 0; c < n; ++c)
+            o[c] = Entry{key[c], c, ss[c]};
+        std::sort(o, o + n, [](const Entry& a, const Entry& b) { return a.key < b.key; });
         ordered = true;
         return;
     }
+    if (n > 0)
+        o[0].key = key[o[0].line];
     for (int i = 1; i < n; ++i) {
-        if (!(x[i].key < x[i - 1].key))
-            continue;
-        const Line item = x[i];
+        Entry item = o[i];
+        item.key = key[item.line];
         int j = i;
-        do {
-            x[j] = x[j - 1];
+        while (j > 0 && o[j - 1].key > item.key) {
+            o[j] = o[j - 1];
             --j;
-        } while (j > 0 && x[j - 1].key > item.key);
-        x[j] = item;
+        }
+        o[j] = item;
     }
 }
 
@@ -368,15 +443,15 @@ void TrialWorkspace::Storage::sort_keys()
 // have unequal h^2+k^2+l^2: the outcome then depends on the Shell sort.
 bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, int& nq)
 {
-    const Line* x = lines.data();
+    const Entry* o = order.data();
     double* out = qc.data();
     int m = 0;
     out[0] = 0.0;
-    double prev_q = nlines > 0 ? x[0].key : qmax;
-    int prev_ss = nlines > 0 ? x[0].ss : closing_ss;
+    double prev_q = nlines > 0 ? o[0].key : qmax;
+    int prev_ss = nlines > 0 ? o[0].ss : closing_ss;
     for (int e = 1; e <= nlines; ++e) {
-        const double Q = e < nlines ? x[e].key : qmax;
-        const int s = e < nlines ? x[e].ss : closing_ss;
+        const double Q = e < nlines ? o[e].key : qmax;
+        const int s = e < nlines ? o[e].ss : closing_ss;
         if (Q == prev_q) {
             if (s != prev_ss)
                 return false;
@@ -402,14 +477,15 @@ bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, 
 bool TrialWorkspace::Storage::merge_with_indices(double qmax, int nlines, int& nq)
 {
     const int total = nlines + 1;  // the closing entry last
-    const Line* x = lines.data();
-    auto q_of = [&](int e) { return e < nlines ? x[e].key : qmax; };
-    auto ss_of = [&](int e) { return e < nlines ? static_cast<int>(x[e].ss) : closing_ss; };
+    const Lines& x = lines;
+    const Entry* o = order.data();
+    auto q_of = [&](int e) { return e < nlines ? o[e].key : qmax; };
+    auto ss_of = [&](int e) { return e < nlines ? static_cast<int>(o[e].ss) : closing_ss; };
     auto indices = [&](int e, int& hh, int& kk, int& ll) {
         if (e < nlines) {
-            hh = x[e].h;
-            kk = x[e].k;
-            ll = x[e].l;
+            hh = x.h[o[e].line];
+            kk = x.k[o[e].line];
+            ll = x.l[o[e].line];
         } else {
             hh = kk = ll = closing_index;
         }
@@ -514,12 +590,20 @@ void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int
             continue;
         }
         r.generated = true;
-        const int nlines = compute_keys(c, q, valid[i]);
+        const int nlines = compute_keys(c, q);
+        if (nlines < 0) {
+            plain(c, q, r);
+            continue;
+        }
+        sort_keys();
+        if (outside_box(valid[i], nlines, f.Qmax)) {
+            plain(c, q, r);
+            continue;
+        }
         if (nlines > dataset::max_calc) {
             r.reject = 'n';
             continue;
         }
-        sort_keys();
         int nq = 0;
         if (nlines == dataset::max_calc || !merge(f.Qmax, nlines, top, nq)) {
             plain(c, q, r);
@@ -577,10 +661,12 @@ bool TrialWorkspace::evaluate_with_lines(const TrialContext& c, const Q6& q, Tri
     w.ordered = false;
     if (!w.build(c, q, &q, 1))
         return false;
-    const int nlines = w.compute_keys(c, q, v);
-    if (nlines >= dataset::max_calc)
+    const int nlines = w.compute_keys(c, q);
+    if (nlines < 0 || nlines >= dataset::max_calc)
         return false;
     w.sort_keys();
+    if (w.outside_box(v, nlines, f.Qmax))
+        return false;
     int nq = 0;
     if (!w.merge_with_indices(f.Qmax, nlines, nq))
         return false;
