@@ -56,7 +56,7 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
 {
     const bool probabilities = r.Mchar != 'M';
     double S = 0.0;          // sum of discrepancies (M1)
-    double M1 = 0.0;
+    int last_j = 0;          // the entry above the last compared line (M1)
     double ir_sum = 0.0;     // sum of (1 - P)
     // The product G of the P values is kept as G_mantissa * 2^G_exponent:
     // a plain product of a few hundred small probabilities would underflow.
@@ -84,7 +84,7 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
         double P = 1.0;
         if (!probabilities) {
             S += d;
-            M1 = S == 0.0 ? 9.999999e37 : mNobscount * (qcalc[j] / (2.0 * j)) / S;
+            last_j = j;
         } else {
             P = chance_probability(entries_in_zone(z, i, qcalc, ncalc, j), d, z.Qhalfwidth[i], r);
             if (P != 1.0)
@@ -119,7 +119,7 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
         return r.new_Pr_formula ? Pr / 3.0 : Pr;
     }
     default:
-        return mNobscount < 1 ? 0.0 : M1;
+        return mNobscount < 1 ? 0.0 : m1_figure(mNobscount, qcalc[last_j], last_j, S);
     }
 }
 

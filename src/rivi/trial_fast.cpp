@@ -90,6 +90,39 @@ struct Entry {
     std::int32_t ss;
 };
 
+// The comparison of M mode walked along the list while it is made: each
+// observed line in use is compared when the first entry above it appears,
+// as the comparison's own walk would find it.
+struct MWalk {
+    const double* qobs;
+    const bool* use;
+    const double* qc;
+    int last;       // Nobsused
+    int i = 1;      // the next line to compare
+    int count = 0;  // lines compared
+    double S = 0.0;
+    int last_j = 0;
+
+    void skip_unused()
+    {
+        while (i <= last && !use[i])
+            ++i;
+    }
+    void at(int m)
+    {
+        while (i <= last && qc[m] > qobs[i]) {
+            const double q = qobs[i];
+            ++count;
+            const double d1 = q - qc[m - 1];
+            const double d2 = qc[m] - q;
+            S += d1 < d2 ? d1 : d2;  // a tie takes the entry above
+            last_j = m;
+            ++i;
+            skip_unused();
+        }
+    }
+};
+
 struct TrialWorkspace::Storage {
     // The candidates of the current chunk, and their order by the last
     // trial's keys.
@@ -137,7 +170,9 @@ struct TrialWorkspace::Storage {
     int compute_keys(const TrialContext& c, const Q6& q);
     bool outside_box(const Valid& v, int nlines, double qmax) const;
     void sort_keys();
-    bool merge(double qmax, int nlines, double stop_above, int& nq);
+    template <typename Emitted>
+    bool merge(double qmax, int nlines, double stop_above, int& nq, Emitted&& emitted);
+    bool compare(const TrialContext& c, int nlines, double top, TrialResult& r);
     bool merge_with_indices(double qmax, int nlines, int& nq);
     void plain(const TrialContext& c, const Q6& q, TrialResult& r);
     void chunk(const TrialContext& c, const Q6* trials, int n, TrialResult* results, double top);
@@ -422,17 +457,24 @@ void TrialWorkspace::Storage::sort_keys()
         ordered = true;
         return;
     }
-    if (n > 0)
-        o[0].key = key[o[0].line];
+    if (n == 0)
+        return;
+    double last = o[0].key = key[o[0].line];
     for (int i = 1; i < n; ++i) {
+        const double k = key[o[i].line];
+        if (!(k < last)) {
+            o[i].key = last = k;
+            continue;
+        }
         Entry item = o[i];
-        item.key = key[item.line];
+        item.key = k;
         int j = i;
-        while (j > 0 && o[j - 1].key > item.key) {
+        do {
             o[j] = o[j - 1];
             --j;
-        }
+        } while (j > 0 && o[j - 1].key > k);
         o[j] = item;
+        last = o[i].key;
     }
 }
 
@@ -441,7 +483,9 @@ void TrialWorkspace::Storage::sort_keys()
 // Lines of equal Q with equal h^2+k^2+l^2 leave one; a line within the
 // tolerance below one of equal h^2+k^2+l^2 goes. False when equal Q values
 // have unequal h^2+k^2+l^2: the outcome then depends on the Shell sort.
-bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, int& nq)
+template <typename Emitted>
+bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, int& nq,
+                                    Emitted&& emitted)
 {
     const Entry* o = order.data();
     double* out = qc.data();
@@ -459,6 +503,7 @@ bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, 
         }
         if (!(s == prev_ss && !(std::fabs(prev_q - Q) > tolerance))) {
             out[++m] = prev_q;
+            emitted(m);
             if (prev_q > stop_above) {
                 nq = m;
                 return true;
@@ -468,6 +513,7 @@ bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, 
         prev_ss = s;
     }
     out[++m] = prev_q;
+    emitted(m);
     nq = m;
     return true;
 }
@@ -604,14 +650,31 @@ void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int
             r.reject = 'n';
             continue;
         }
-        int nq = 0;
-        if (nlines == dataset::max_calc || !merge(f.Qmax, nlines, top, nq)) {
+        if (nlines == dataset::max_calc || !compare(c, nlines, top, r))
             plain(c, q, r);
-            continue;
-        }
+    }
+}
+
+// The duplicate removal and the comparison of the sorted lines; false when
+// the plain rules must settle the trial.
+bool TrialWorkspace::Storage::compare(const TrialContext& c, int nlines, double top, TrialResult& r)
+{
+    const FomState& f = *c.f;
+    int nq = 0;
+    if (c.mchar != 'M') {
+        if (!merge(f.Qmax, nlines, top, nq, [](int) {}))
+            return false;
         r.value = fm_compare(c.qobs, f.zones, c.use, qc.data(), nq, rules_of(f, c.mchar),
                              r.mNobscount);
+        return true;
     }
+    MWalk walk{c.qobs, c.use, qc.data(), f.Nobsused};
+    walk.skip_unused();
+    if (!merge(f.Qmax, nlines, top, nq, [&walk](int m) { walk.at(m); }))
+        return false;
+    r.mNobscount = walk.count;
+    r.value = walk.count < 1 ? 0.0 : m1_figure(walk.count, qc[walk.last_j], walk.last_j, walk.S);
+    return true;
 }
 
 TrialWorkspace::TrialWorkspace() : m(std::make_unique<Storage>()) {}
