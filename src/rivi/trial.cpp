@@ -211,7 +211,7 @@ bool generate_into_dataset(control::Session& s, const Q6& q, bool all_angles)
 
 } // namespace
 
-double calcm_plain(control::Session& s, const Q6& q)
+double calcm(control::Session& s, const Q6& q)
 {
     FomState& f = s.maps.fom;
     ++f.trials;

@@ -1,4 +1,4 @@
-// The fast evaluator behind calcm and evaluate_row, and the pool of threads
+// The fast evaluator behind evaluate_row, and the pool of threads
 // that shares a row's points: each thread has its own workspace, and all the
 // session sees is written afterwards in trial order, so a run on several
 // threads shows exactly what a run on one shows.
@@ -109,42 +109,6 @@ TrialEngine& engine_of(FomState& f)
     return *f.engine;
 }
 
-double calcm(control::Session& s, const Q6& q)
-{
-    FomState& f = s.maps.fom;
-    if (!valid_letter(f.Mchar) || f.line_listing)
-        return calcm_plain(s, q);
-    dataset::Dataset& ds = s.ds;
-    ++f.trials;
-    f.reject = ' ';
-    f.mQ = q;
-    if (low_diagonal(q))
-        report_low_diagonal(s, q);
-    const TrialContext c{&f, ds.OQ.data(), ds.included.data(), f.Mchar, false};
-    TrialResult r;
-    LineList list = dataset_lines(ds);
-    if (engine_of(f).own().evaluate_with_lines(c, q, r, list)) {
-        if (r.generated)
-            ds.Ncalc = list.n;
-    } else {
-        // The plain rules make this one's list.
-        r = TrialResult{};
-        r.generated = generate_trial(f, q, false, list, r.reject) || r.reject == 'n';
-        if (r.generated)
-            ds.Ncalc = list.n;
-        if (r.reject == ' ')
-            r.value = fm_compare(ds.OQ.data(), f.zones, ds.included.data(), ds.CQ.data(), ds.Ncalc,
-                                 rules_of(f, f.Mchar), r.mNobscount);
-    }
-    f.reject = r.reject;
-    if (r.mNobscount >= 0) {
-        f.mNobscount = r.mNobscount;
-        consistency_check(s, r.mNobscount, q);
-    }
-    f.last_fom = r.value;
-    return r.value;
-}
-
 void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects)
 {
     FomState& f = s.maps.fom;
@@ -206,7 +170,7 @@ void evaluate_row_plain(control::Session& s, const Q6* trials, int n, double* va
     for (int t = 0; t < n; ++t) {
         values[t] = f.use_calcfm ? calcfm(s, trials[t], 0.0, 1.0, false, false, ds.OQ.data(),
                                           ds.OT.data(), f.Mchar)
-                                 : calcm_plain(s, trials[t]);
+                                 : calcm(s, trials[t]);
         rejects[t] = f.reject;
     }
 }

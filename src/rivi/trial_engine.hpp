@@ -22,9 +22,6 @@ public:
     // trials[0..n-1] into results, on up to `threads` threads (0: every core).
     void run(const TrialContext& c, const Q6* trials, int n, TrialResult* results, int threads);
 
-    // The calling thread's workspace.
-    TrialWorkspace& own() { return *spaces_[0]; }
-
     // A results buffer for n trials, kept between calls.
     TrialResult* results(int n);
 

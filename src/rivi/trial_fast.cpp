@@ -142,9 +142,8 @@ struct TrialWorkspace::Storage {
     std::vector<Entry> spare;
     std::uint32_t stamp = 0;
 
-    // The compared list (entry 0 the origin) and its indices when wanted.
+    // The compared list (entry 0 the origin).
     std::vector<double> qc;
-    std::vector<int> qh, qk, ql;
 
     // The plain rules' list for the trials handed to them.
     std::vector<double> pq;
@@ -158,8 +157,7 @@ struct TrialWorkspace::Storage {
     Storage()
         : order(max_candidates), stamp_of(max_box, 0), used(max_candidates, 0), place_of(max_box),
           spare(max_candidates),
-          qc(dataset::max_calc + 2), qh(dataset::max_calc + 2), qk(dataset::max_calc + 2),
-          ql(dataset::max_calc + 2), pq(dataset::max_calc + 1), ph(dataset::max_calc + 1),
+          qc(dataset::max_calc + 2), pq(dataset::max_calc + 1), ph(dataset::max_calc + 1),
           pk(dataset::max_calc + 1), pl(dataset::max_calc + 1)
     {
     }
@@ -173,7 +171,6 @@ struct TrialWorkspace::Storage {
     template <typename Emitted>
     bool merge(double qmax, int nlines, double stop_above, int& nq, Emitted&& emitted);
     bool compare(const TrialContext& c, int nlines, double top, TrialResult& r);
-    bool merge_with_indices(double qmax, int nlines, int& nq);
     void plain(const TrialContext& c, const Q6& q, TrialResult& r);
     void chunk(const TrialContext& c, const Q6* trials, int n, TrialResult* results, double top);
 };
@@ -518,80 +515,6 @@ bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, 
     return true;
 }
 
-// The same with the survivors' indices, for a list that is kept: also false
-// when a survivor's indices depend on the Shell sort's order.
-bool TrialWorkspace::Storage::merge_with_indices(double qmax, int nlines, int& nq)
-{
-    const int total = nlines + 1;  // the closing entry last
-    const Lines& x = lines;
-    const Entry* o = order.data();
-    auto q_of = [&](int e) { return e < nlines ? o[e].key : qmax; };
-    auto ss_of = [&](int e) { return e < nlines ? static_cast<int>(o[e].ss) : closing_ss; };
-    auto indices = [&](int e, int& hh, int& kk, int& ll) {
-        if (e < nlines) {
-            hh = x.h[o[e].line];
-            kk = x.k[o[e].line];
-            ll = x.l[o[e].line];
-        } else {
-            hh = kk = ll = closing_index;
-        }
-    };
-
-    nq = 0;
-    qc[0] = 0.0;
-    bool pending = false;  // the previous class's survivor, not yet kept
-    double prev_q = 0.0;
-    int prev_ss = 0;
-    int sh = 0, sk = 0, sl = 0;  // its indices
-    int e = 0;
-    while (e < total) {
-        const double Q = q_of(e);
-        const int s0 = ss_of(e);
-        int end = e + 1;
-        while (end < total && q_of(end) == Q) {
-            if (ss_of(end) != s0)
-                return false;
-            ++end;
-        }
-        const bool near_prev = pending && !(std::fabs(prev_q - Q) > tolerance);
-        // The previous survivor goes when this class repeats its h^2+k^2+l^2.
-        if (pending && !(near_prev && prev_ss == s0)) {
-            ++nq;
-            qc[nq] = prev_q;
-            qh[nq] = sh;
-            qk[nq] = sk;
-            ql[nq] = sl;
-        }
-        // This class's survivor is its last line in the Shell sort's order:
-        // one line, or h k 0 with -h -k 0, whose survivor has k > 0. Its h
-        // and k are negated when l = 0, k < 0 and a line within the
-        // tolerance precedes it.
-        indices(end - 1, sh, sk, sl);
-        if (end - e == 2) {
-            int h0, k0, l0;
-            indices(e, h0, k0, l0);
-            if (!(l0 == 0 && sl == 0 && h0 == -sh && k0 == -sk))
-                return false;
-        } else if (end - e > 2) {
-            return false;
-        }
-        if (sl == 0 && sk < 0 && (end - e > 1 || near_prev)) {
-            sh = -sh;
-            sk = -sk;
-        }
-        pending = true;
-        prev_q = Q;
-        prev_ss = s0;
-        e = end;
-    }
-    ++nq;
-    qc[nq] = prev_q;
-    qh[nq] = sh;
-    qk[nq] = sk;
-    ql[nq] = sl;
-    return true;
-}
-
 // A trial the plain rules settle, in the plain list.
 void TrialWorkspace::Storage::plain(const TrialContext& c, const Q6& q, TrialResult& r)
 {
@@ -705,47 +628,6 @@ void TrialWorkspace::evaluate(const TrialContext& c, const Q6* trials, int n, Tr
         m->chunk(c, trials + start, end - start, results + start, top);
         start = end;
     }
-}
-
-bool TrialWorkspace::evaluate_with_lines(const TrialContext& c, const Q6& q, TrialResult& r,
-                                         LineList& out)
-{
-    Storage& w = *m;
-    const FomState& f = *c.f;
-    if (is_row(q))
-        return false;
-    TrialResult result;
-    Valid& v = w.valid[0];
-    v.t = 0;
-    if (!w.validate(c, q, result.reject, v)) {
-        r = result;
-        return true;
-    }
-    w.ordered = false;
-    if (!w.build(c, q, &q, 1))
-        return false;
-    const int nlines = w.compute_keys(c, q);
-    if (nlines < 0 || nlines >= dataset::max_calc)
-        return false;
-    w.sort_keys();
-    if (w.outside_box(v, nlines, f.Qmax))
-        return false;
-    int nq = 0;
-    if (!w.merge_with_indices(f.Qmax, nlines, nq))
-        return false;
-    out.n = nq;
-    out.Q[0] = 0.0;
-    for (int i = 1; i <= nq; ++i) {
-        out.Q[i] = w.qc[i];
-        out.h[i] = w.qh[i];
-        out.k[i] = w.qk[i];
-        out.l[i] = w.ql[i];
-    }
-    result.generated = true;
-    result.value = fm_compare(c.qobs, f.zones, c.use, out.Q, nq, rules_of(f, c.mchar),
-                              result.mNobscount);
-    r = result;
-    return true;
 }
 
 } // namespace rivi

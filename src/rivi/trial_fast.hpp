@@ -38,11 +38,6 @@ public:
     // trials[0..n-1] into results[0..n-1].
     void evaluate(const TrialContext& c, const Q6* trials, int n, TrialResult* results);
 
-    // One trial with its whole line list, as the plain rules leave it, in
-    // `out`; false when the list must be made by the plain rules (the result
-    // is then not set).
-    bool evaluate_with_lines(const TrialContext& c, const Q6& q, TrialResult& r, LineList& out);
-
 private:
     struct Storage;
     std::unique_ptr<Storage> m;

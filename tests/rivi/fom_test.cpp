@@ -237,15 +237,15 @@ TEST_F(Cubic, ZeroLevelSuppressionLeavesOutTheLinesOfEachZone)
     f.zero_level = true;
     const Q6 q{0, 100, 100, 100, 0, 0, 0};
     f.zone_letter = 'A';
-    rivi::calcm_plain(s, q);
+    rivi::calcm(s, q);
     EXPECT_FALSE(any_line(s, [](int h, int, int) { return h == 0; }));
     EXPECT_TRUE(any_line(s, [](int, int k, int) { return k == 0; }));
     f.zone_letter = 'B';
-    rivi::calcm_plain(s, q);
+    rivi::calcm(s, q);
     EXPECT_FALSE(any_line(s, [](int, int k, int) { return k == 0; }));
     EXPECT_TRUE(any_line(s, [](int, int, int l) { return l == 0; }));
     f.zone_letter = 'C';
-    rivi::calcm_plain(s, q);
+    rivi::calcm(s, q);
     EXPECT_FALSE(any_line(s, [](int, int, int l) { return l == 0; }));
     EXPECT_EQ(s.ds.CL[1], 1);  // 0 0 1 is the lowest line left
 }
@@ -256,13 +256,13 @@ TEST_F(Cubic, ARowOfLinesNeedsNoCellAndARowWithoutQAHasNoLines)
     // (a = 10 A, sqrt(950.5)/100 * 10 = 3.08), and the closing entry.
     rivi::FomState& f = s.maps.fom;
     f.check = false;
-    rivi::calcm_plain(s, Q6{0, 100, 1e6, 1e6, 0, 0, 0});
+    rivi::calcm(s, Q6{0, 100, 1e6, 1e6, 0, 0, 0});
     EXPECT_EQ(f.reject, ' ');
     ASSERT_EQ(s.ds.Ncalc, 4);
     EXPECT_DOUBLE_EQ(s.ds.CQ[3], 900.0);
     EXPECT_EQ(s.ds.CH[3], 3);
     // A row without a positive Q(A) holds the closing entry alone.
-    rivi::calcm_plain(s, Q6{0, 0.0, 1e6, 1e6, 0, 0, 0});
+    rivi::calcm(s, Q6{0, 0.0, 1e6, 1e6, 0, 0, 0});
     EXPECT_EQ(s.ds.Ncalc, 1);
 }
 
