@@ -171,6 +171,11 @@ struct TrialWorkspace::Storage {
     template <typename Emitted>
     bool merge(double qmax, int nlines, double stop_above, int& nq, Emitted&& emitted);
     bool compare(const TrialContext& c, int nlines, double top, TrialResult& r);
+    bool merge_with_indices(double qmax, int nlines, LineList& list);
+
+    // The last trial whose lines this workspace holds sorted, and how many.
+    const Q6* held = nullptr;
+    int held_lines = 0;
     void plain(const TrialContext& c, const Q6& q, TrialResult& r);
     void chunk(const TrialContext& c, const Q6* trials, int n, TrialResult* results, double top);
 };
@@ -515,6 +520,81 @@ bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, 
     return true;
 }
 
+// The same, whole and with the survivors' indices, into `list`: also false
+// when a survivor's indices depend on the Shell sort's order.
+bool TrialWorkspace::Storage::merge_with_indices(double qmax, int nlines, LineList& list)
+{
+    const int total = nlines + 1;  // the closing entry last
+    const Lines& x = lines;
+    const Entry* o = order.data();
+    auto q_of = [&](int e) { return e < nlines ? o[e].key : qmax; };
+    auto ss_of = [&](int e) { return e < nlines ? static_cast<int>(o[e].ss) : closing_ss; };
+    auto indices = [&](int e, int& hh, int& kk, int& ll) {
+        if (e < nlines) {
+            hh = x.h[o[e].line];
+            kk = x.k[o[e].line];
+            ll = x.l[o[e].line];
+        } else {
+            hh = kk = ll = closing_index;
+        }
+    };
+
+    int nq = 0;
+    list.Q[0] = 0.0;
+    bool pending = false;  // the previous class's survivor, not yet kept
+    double prev_q = 0.0;
+    int prev_ss = 0;
+    int sh = 0, sk = 0, sl = 0;  // its indices
+    int e = 0;
+    while (e < total) {
+        const double Q = q_of(e);
+        const int s0 = ss_of(e);
+        int end = e + 1;
+        while (end < total && q_of(end) == Q) {
+            if (ss_of(end) != s0)
+                return false;
+            ++end;
+        }
+        const bool near_prev = pending && !(std::fabs(prev_q - Q) > tolerance);
+        // The previous survivor goes when this class repeats its h^2+k^2+l^2.
+        if (pending && !(near_prev && prev_ss == s0)) {
+            ++nq;
+            list.Q[nq] = prev_q;
+            list.h[nq] = sh;
+            list.k[nq] = sk;
+            list.l[nq] = sl;
+        }
+        // This class's survivor is its last line in the Shell sort's order:
+        // one line, or h k 0 with -h -k 0, whose survivor has k > 0. Its h
+        // and k are negated when l = 0, k < 0 and a line within the
+        // tolerance precedes it.
+        indices(end - 1, sh, sk, sl);
+        if (end - e == 2) {
+            int h0, k0, l0;
+            indices(e, h0, k0, l0);
+            if (!(l0 == 0 && sl == 0 && h0 == -sh && k0 == -sk))
+                return false;
+        } else if (end - e > 2) {
+            return false;
+        }
+        if (sl == 0 && sk < 0 && (end - e > 1 || near_prev)) {
+            sh = -sh;
+            sk = -sk;
+        }
+        pending = true;
+        prev_q = Q;
+        prev_ss = s0;
+        e = end;
+    }
+    ++nq;
+    list.Q[nq] = prev_q;
+    list.h[nq] = sh;
+    list.k[nq] = sk;
+    list.l[nq] = sl;
+    list.n = nq;
+    return true;
+}
+
 // A trial the plain rules settle, in the plain list.
 void TrialWorkspace::Storage::plain(const TrialContext& c, const Q6& q, TrialResult& r)
 {
@@ -540,6 +620,7 @@ void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int
     for (int t = 0; t < n; ++t) {
         results[t] = TrialResult{};
         if (is_row(trials[t])) {
+            held = nullptr;
             plain(c, trials[t], results[t]);
             continue;
         }
@@ -555,10 +636,12 @@ void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int
         const Q6& q = trials[valid[i].t];
         TrialResult& r = results[valid[i].t];
         if (!built) {
+            held = nullptr;
             plain(c, q, r);
             continue;
         }
         r.generated = true;
+        held = nullptr;
         const int nlines = compute_keys(c, q);
         if (nlines < 0) {
             plain(c, q, r);
@@ -573,8 +656,13 @@ void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int
             r.reject = 'n';
             continue;
         }
-        if (nlines == dataset::max_calc || !compare(c, nlines, top, r))
+        held = nullptr;
+        if (nlines == dataset::max_calc || !compare(c, nlines, top, r)) {
             plain(c, q, r);
+            continue;
+        }
+        held = &q;
+        held_lines = nlines;
     }
 }
 
@@ -619,6 +707,7 @@ void TrialWorkspace::evaluate(const TrialContext& c, const Q6* trials, int n, Tr
             top = f.zones.Qbound[i + 1];
     }
     m->ordered = false;  // the last order kept came from elsewhere
+    m->held = nullptr;
     int start = 0;
     while (start < n) {
         int end = start + 1;
@@ -628,6 +717,11 @@ void TrialWorkspace::evaluate(const TrialContext& c, const Q6* trials, int n, Tr
         m->chunk(c, trials + start, end - start, results + start, top);
         start = end;
     }
+}
+
+bool TrialWorkspace::lines_of(const TrialContext& c, const Q6* trial, LineList& out)
+{
+    return m->held == trial && m->merge_with_indices(c.f->Qmax, m->held_lines, out);
 }
 
 } // namespace rivi

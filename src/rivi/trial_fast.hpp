@@ -38,6 +38,11 @@ public:
     // trials[0..n-1] into results[0..n-1].
     void evaluate(const TrialContext& c, const Q6* trials, int n, TrialResult* results);
 
+    // The whole line list of `trial`, as the plain rules leave it, when it
+    // is the last trial of a run that this workspace evaluated itself and
+    // its indices do not depend on the Shell sort's order.
+    bool lines_of(const TrialContext& c, const Q6* trial, LineList& out);
+
 private:
     struct Storage;
     std::unique_ptr<Storage> m;
