@@ -90,6 +90,16 @@ struct Entry {
     std::int32_t ss;
 };
 
+// What the conversion derives from Q(A), Q(B) and Q(C) alone, once for the
+// trials of a chunk, by the conversion's own operations.
+struct Diagonals {
+    explicit Diagonals(const Q6& q);
+    double as, bs, cs;  // a*, b*, c*
+    double product;
+    double to_cos[3];   // a cross constant over these is the cosine of its angle
+    double q123;        // Q(A) Q(B) Q(C)
+};
+
 // The comparison of M mode walked along the list while it is made: each
 // observed line in use is compared when the first entry above it appears,
 // as the comparison's own walk would find it.
@@ -162,7 +172,7 @@ struct TrialWorkspace::Storage {
     {
     }
 
-    bool validate(const TrialContext& c, const Q6& q, char& reject, Valid& v);
+    bool validate(const TrialContext& c, const Q6& q, const Diagonals& g, char& reject, Valid& v);
     bool build(const TrialContext& c, const Q6& q0, const Q6* trials, int nvalid);
     void keep_order(int hmin, int hmax, int kmin, int kmax, int lmax);
     int compute_keys(const TrialContext& c, const Q6& q);
@@ -183,19 +193,24 @@ struct TrialWorkspace::Storage {
 // The validation of the plain rules (the powder-constants conversion, the
 // volume and angle tests, the automatic limits) reduced to what they decide,
 // each value computed with the conversion's own operations.
-bool TrialWorkspace::Storage::validate(const TrialContext& c, const Q6& q, char& reject, Valid& v)
+Diagonals::Diagonals(const Q6& q)
+    : as(std::sqrt(q[1] / 10000.0)), bs(std::sqrt(q[2] / 10000.0)), cs(std::sqrt(q[3] / 10000.0)),
+      product(as * bs * cs), to_cos{2.0 * bs * cs * 10000.0, 2.0 * cs * as * 10000.0,
+                                    2.0 * as * bs * 10000.0},
+      q123(q[1] * q[2] * q[3])
+{
+}
+
+bool TrialWorkspace::Storage::validate(const TrialContext& c, const Q6& q, const Diagonals& g,
+                                       char& reject, Valid& v)
 {
     const FomState& f = *c.f;
-    const double as = std::sqrt(q[1] / 10000.0);
-    const double bs = std::sqrt(q[2] / 10000.0);
-    const double cs = std::sqrt(q[3] / 10000.0);
-    const double product = as * bs * cs;
-    if (!(product > 0.0) || !std::isfinite(product)) {
+    const double as = g.as, bs = g.bs, cs = g.cs;
+    if (!(g.product > 0.0) || !std::isfinite(g.product)) {
         reject = 'v';
         return false;
     }
-    const double cos_star[3] = {q[4] / (2.0 * bs * cs * 10000.0), q[5] / (2.0 * cs * as * 10000.0),
-                                q[6] / (2.0 * as * bs * 10000.0)};
+    const double cos_star[3] = {q[4] / g.to_cos[0], q[5] / g.to_cos[1], q[6] / g.to_cos[2]};
     if (!(std::fabs(cos_star[0]) < 1.0) || !(std::fabs(cos_star[1]) < 1.0) ||
         !(std::fabs(cos_star[2]) < 1.0)) {
         reject = 'v';
@@ -210,7 +225,7 @@ bool TrialWorkspace::Storage::validate(const TrialContext& c, const Q6& q, char&
     double sin_star[3];
     for (int i = 0; i < 3; ++i)
         sin_star[i] = std::sqrt(1.0 - cos_star[i] * cos_star[i]);
-    const double Vstar = 1e-6 * std::sqrt(q[1] * q[2] * q[3] * r);
+    const double Vstar = 1e-6 * std::sqrt(g.q123 * r);
     const double V = 1.0 / Vstar;
     if (!(V > 0.0) || V > f.Vmax) {
         reject = 'v';
@@ -617,6 +632,7 @@ void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int
 {
     const FomState& f = *c.f;
     int nvalid = 0;
+    const Diagonals diagonals(trials[0]);
     for (int t = 0; t < n; ++t) {
         results[t] = TrialResult{};
         if (is_row(trials[t])) {
@@ -626,7 +642,7 @@ void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int
         }
         Valid v;
         v.t = t;
-        if (validate(c, trials[t], results[t].reject, v))
+        if (validate(c, trials[t], diagonals, results[t].reject, v))
             valid[nvalid++] = v;
     }
     if (nvalid == 0)
