@@ -1,11 +1,12 @@
 // The fast trial evaluator. It computes the plain rules' figures exactly by
 // relying on these facts:
 // - a line's Q is the same sum of the same six products in the same order,
-//   so its double is identical; only the diagonal part h^2 Q(A) + k^2 Q(B)
-//   + l^2 Q(C), summed first by the rule as well, is kept per candidate;
+//   so its double is identical; the diagonal part h^2 Q(A) + k^2 Q(B) +
+//   l^2 Q(C), summed first by the rule as well, is kept per candidate;
 // - every line of a trial lies inside its Q <= Qmax ellipsoid, so only the
-//   index triples near the ellipsoids of a run of trials are candidates, and
-//   each trial's own index box and Qmax then select its lines exactly;
+//   index triples that the ellipsoids of a run of trials (a chunk) can reach
+//   are candidates; a triple outside a trial's index box lies outside its
+//   ellipsoid, so only lines within rounding of Qmax need the box test;
 // - the figures depend on the sorted Q values left by the duplicate removal.
 //   Lines of equal Q and equal h^2+k^2+l^2 collapse to one whatever order
 //   the Shell sort gives them, and lines of distinct Q have one order. Only
@@ -14,7 +15,8 @@
 // - consecutive trials of a map row order their lines almost alike, so the
 //   previous order is repaired by insertion rather than sorted anew;
 // - the comparison reads the list only up to the first entry above the
-//   highest zone bound or observed line in use, so the list stops there.
+//   highest zone bound or observed line in use, so the list stops there;
+//   for M1 the walk over the observed lines goes along as the list is made.
 #include "rivi/trial_fast.hpp"
 
 #include <algorithm>
@@ -53,8 +55,6 @@ double angle_of(double cosine, double sine)
     const double a = std::atan(sine / cosine) * console::deg_per_rad;
     return a < 0.0 ? a + 180.0 : a;
 }
-
-} // namespace
 
 // Candidate lines as a structure of arrays, in the order of their
 // generation: what the rule's sum needs from each, and its Q for the
@@ -132,6 +132,8 @@ struct MWalk {
         }
     }
 };
+
+} // namespace
 
 struct TrialWorkspace::Storage {
     // The candidates of the current chunk, and their order by the last
