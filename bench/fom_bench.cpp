@@ -62,15 +62,16 @@ void scan(Map& m, bool fast, std::vector<double>& values, std::vector<char>& rej
     }
 }
 
-// Every trial of every map in the given modes through both evaluators.
-void compare_all(const std::string& modes)
+// Every trial of every map in the given modes through both evaluators, the
+// fast one on `threads` threads (0: every core).
+void compare_all(const std::string& modes, int threads)
 {
     std::vector<double> a, b;
     std::vector<char> ra, rb;
     for (Map& m : maps) {
         for (char mode : modes) {
             m.fs->s.maps.fom.Mchar = mode;
-            m.fs->s.maps.fom.threads = 0;
+            m.fs->s.maps.fom.threads = threads;
             scan(m, true, a, ra);
             scan(m, false, b, rb);
             for (std::size_t t = 0; t < a.size(); ++t) {
@@ -140,20 +141,24 @@ int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     // --reduced: every 25th row of the full maps (for runs under a profiler);
-    // --modes=MPI: the modes the maps are compared in first.
+    // --modes=MPI: the modes the maps are compared in first;
+    // --threads=N: the fast evaluator's threads in that comparison.
     bool reduced = false;
     std::string modes = "MPI";
+    int threads = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         reduced = reduced || arg == "--reduced";
         if (arg.rfind("--modes=", 0) == 0)
             modes = arg.substr(8);
+        if (arg.rfind("--threads=", 0) == 0)
+            threads = std::atoi(arg.c_str() + 10);
     }
     for (const map_patterns::Pattern& p : map_patterns::patterns) {
         maps.push_back(make_map(p, false, 1));
         maps.push_back(make_map(p, true, reduced ? 25 : 1));
     }
-    compare_all(modes);
+    compare_all(modes, threads);
 
     for (Map& m : maps) {
         const bool full = m.full;
