@@ -154,35 +154,44 @@ template <typename Emitted>
 bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, int& nq,
                                     Emitted&& emitted)
 {
-    const Entry* o = order.data();
-    double* out = qc.data();
-    int m = 0;
-    out[0] = 0.0;
-    double prev_q = nlines > 0 ? o[0].key : qmax;
-    int prev_ss = nlines > 0 ? o[0].ss : closing_ss;
-    for (int e = 1; e <= nlines; ++e) {
-        const double Q = e < nlines ? o[e].key : qmax;
-        const int s = e < nlines ? o[e].ss : closing_ss;
-        if (Q == prev_q) {
-            if (s != prev_ss)
-                return false;
-            continue;  // the earlier of the two goes
-        }
-        if (!(s == prev_ss && !(std::fabs(prev_q - Q) > tolerance))) {
-            out[++m] = prev_q;
-            emitted(m);
-            if (prev_q > stop_above) {
-                nq = m;
-                return true;
+    // The closing entry stands in the order after the lines while the list
+    // is made; the candidate it covers is put back after.
+    Entry* o = order.data();
+    const Entry covered = o[nlines];
+    o[nlines] = Entry{qmax, -1, closing_ss};
+    auto run = [&] {
+        double* out = qc.data();
+        int m = 0;
+        out[0] = 0.0;
+        double prev_q = o[0].key;
+        int prev_ss = o[0].ss;
+        for (int e = 1; e <= nlines; ++e) {
+            const double Q = o[e].key;
+            const int s = o[e].ss;
+            if (Q == prev_q) {
+                if (s != prev_ss)
+                    return false;
+                continue;  // the earlier of the two goes
             }
+            if (!(s == prev_ss && !(std::fabs(prev_q - Q) > tolerance))) {
+                out[++m] = prev_q;
+                emitted(m);
+                if (prev_q > stop_above) {
+                    nq = m;
+                    return true;
+                }
+            }
+            prev_q = Q;
+            prev_ss = s;
         }
-        prev_q = Q;
-        prev_ss = s;
-    }
-    out[++m] = prev_q;
-    emitted(m);
-    nq = m;
-    return true;
+        out[++m] = prev_q;
+        emitted(m);
+        nq = m;
+        return true;
+    };
+    const bool settled = run();
+    o[nlines] = covered;
+    return settled;
 }
 
 // The same, whole and with the survivors' indices, into `list`: also false

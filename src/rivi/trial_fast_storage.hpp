@@ -109,7 +109,7 @@ struct TrialWorkspace::Storage {
     double amin_seen = -1.0, cos_clear = 0.0;
 
     Storage()
-        : order(fast::max_candidates), stamp_of(fast::max_box, 0), used(fast::max_candidates, 0),
+        : order(fast::max_candidates + 1), stamp_of(fast::max_box, 0), used(fast::max_candidates, 0),
           place_of(fast::max_box),
           spare(fast::max_candidates),
           qc(dataset::max_calc + 2), pq(dataset::max_calc + 1), ph(dataset::max_calc + 1),
