@@ -25,5 +25,9 @@ void automatic_limits(const dataset::CellRow& direct, const dataset::CellRow& q,
 // Sort of the calculated pattern by Q, and removal of symmetry duplicates.
 void sort_calculated(dataset::Dataset& ds);
 void remove_symmetry_duplicates(dataset::Dataset& ds);
+// The same on any line list with entries 1..n in parallel arrays (the merit
+// maps keep private lists); the removal returns the new count.
+void sort_calculated(int n, double* CQ, int* CH, int* CK, int* CL);
+int remove_symmetry_duplicates(int n, double* CQ, int* CH, int* CK, int* CL);
 
 } // namespace cell

@@ -3,6 +3,7 @@
 #include "cell/pattern_generation.hpp"
 
 #include <cmath>
+#include <utility>
 
 #include "cell/commands.hpp"
 
@@ -125,7 +126,11 @@ bool generate_pattern(dataset::Dataset& ds, const dataset::IndexRow& limits, Ove
 
 void sort_calculated(dataset::Dataset& ds)
 {
-    const int n = ds.Ncalc;
+    sort_calculated(ds.Ncalc, ds.CQ.data(), ds.CH.data(), ds.CK.data(), ds.CL.data());
+}
+
+void sort_calculated(int n, double* CQ, int* CH, int* CK, int* CL)
+{
     int p = 1;
     while (p * 2 <= n)
         p *= 2;
@@ -133,11 +138,11 @@ void sort_calculated(dataset::Dataset& ds)
     // exact sequence decides the order of coincident lines.
     for (int gap = (2 * p - 1) / 2; gap > 0; gap /= 2) {
         for (int i = 1; i <= n - gap; ++i) {
-            for (int j = i; j >= 1 && ds.CQ[j + gap] < ds.CQ[j]; j -= gap) {
-                std::swap(ds.CQ[j], ds.CQ[j + gap]);
-                std::swap(ds.CH[j], ds.CH[j + gap]);
-                std::swap(ds.CK[j], ds.CK[j + gap]);
-                std::swap(ds.CL[j], ds.CL[j + gap]);
+            for (int j = i; j >= 1 && CQ[j + gap] < CQ[j]; j -= gap) {
+                std::swap(CQ[j], CQ[j + gap]);
+                std::swap(CH[j], CH[j + gap]);
+                std::swap(CK[j], CK[j + gap]);
+                std::swap(CL[j], CL[j + gap]);
             }
         }
     }
@@ -145,31 +150,34 @@ void sort_calculated(dataset::Dataset& ds)
 
 void remove_symmetry_duplicates(dataset::Dataset& ds)
 {
-    const int n = ds.Ncalc;
-    auto sum_of_squares = [&](int i) {
-        return ds.CH[i] * ds.CH[i] + ds.CK[i] * ds.CK[i] + ds.CL[i] * ds.CL[i];
-    };
+    ds.Ncalc = remove_symmetry_duplicates(ds.Ncalc, ds.CQ.data(), ds.CH.data(), ds.CK.data(),
+                                          ds.CL.data());
+}
+
+int remove_symmetry_duplicates(int n, double* CQ, int* CH, int* CK, int* CL)
+{
+    auto sum_of_squares = [&](int i) { return CH[i] * CH[i] + CK[i] * CK[i] + CL[i] * CL[i]; };
     for (int i = 1; i < n; ++i) {
-        if (std::fabs(ds.CQ[i] - ds.CQ[i + 1]) > 0.0001)
+        if (std::fabs(CQ[i] - CQ[i + 1]) > 0.0001)
             continue;
         if (sum_of_squares(i + 1) == sum_of_squares(i))
-            ds.CQ[i] = -1.0;  // marked; the last of a run survives
-        if (ds.CL[i + 1] == 0 && ds.CK[i + 1] < 0) {
-            ds.CH[i + 1] = -ds.CH[i + 1];
-            ds.CK[i + 1] = -ds.CK[i + 1];
+            CQ[i] = -1.0;  // marked; the last of a run survives
+        if (CL[i + 1] == 0 && CK[i + 1] < 0) {
+            CH[i + 1] = -CH[i + 1];
+            CK[i + 1] = -CK[i + 1];
         }
     }
     int kept = 0;
     for (int i = 1; i <= n; ++i) {
-        if (!(ds.CQ[i] > 0.0))
+        if (!(CQ[i] > 0.0))
             continue;
         ++kept;
-        ds.CQ[kept] = ds.CQ[i];
-        ds.CH[kept] = ds.CH[i];
-        ds.CK[kept] = ds.CK[i];
-        ds.CL[kept] = ds.CL[i];
+        CQ[kept] = CQ[i];
+        CH[kept] = CH[i];
+        CK[kept] = CK[i];
+        CL[kept] = CL[i];
     }
-    ds.Ncalc = kept;
+    return kept;
 }
 
 } // namespace cell

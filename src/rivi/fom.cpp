@@ -2,6 +2,7 @@
 #include "rivi/fom.hpp"
 
 #include <cmath>
+#include <numbers>
 
 namespace rivi {
 
@@ -55,11 +56,12 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
 {
     const bool probabilities = r.Mchar != 'M';
     double S = 0.0;          // sum of discrepancies (M1)
-    double M1 = 0.0;
+    int last_j = 0;          // the entry above the last compared line (M1)
     double ir_sum = 0.0;     // sum of (1 - P)
-    // The geometric mean of P is taken through logarithms: a plain product of
-    // a few hundred small probabilities would underflow to 0.
-    double log_G = 0.0;
+    // The product G of the P values is kept as G_mantissa * 2^G_exponent:
+    // a plain product of a few hundred small probabilities would underflow.
+    double G_mantissa = 1.0;
+    int G_exponent = 0;
     int nP = 0;              // lines with P != 1 (new rule)
     mNobscount = 0;
     if (trace != nullptr)
@@ -82,13 +84,19 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
         double P = 1.0;
         if (!probabilities) {
             S += d;
-            M1 = S == 0.0 ? 9.999999e37 : mNobscount * (qcalc[j] / (2.0 * j)) / S;
+            last_j = j;
         } else {
             P = chance_probability(entries_in_zone(z, i, qcalc, ncalc, j), d, z.Qhalfwidth[i], r);
             if (P != 1.0)
                 ++nP;
             ir_sum += 1.0 - P;
-            log_G += std::log(P);
+            if (r.Mchar == 'P') {
+                G_mantissa *= P;
+                if (G_mantissa > 0.0 && G_mantissa < 0x1p-500) {
+                    G_mantissa *= 0x1p500;  // exact: a power of two
+                    G_exponent -= 500;
+                }
+            }
         }
         if (trace != nullptr)
             trace->lines[++trace->n] = ComparedLine{i, below ? j - 1 : -j, d, P};
@@ -98,16 +106,20 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
     case 'I':
         return mNobscount < 1 || ir_sum < 0.0 ? 0.0 : ir_sum;
     case 'P': {
+        // G = 1 also when the product is 0 (a P of 0: new rule with Pmin 0);
+        // otherwise its n-th root e^(ln G / n), 1 when G is 1.
         double G = 1.0;
-        if (mNobscount >= 1) {
-            const int n = r.new_Pr_formula ? nP : mNobscount;
-            G = n < 1 ? 1.0 : std::exp(log_G / n);
+        const int n = r.new_Pr_formula ? nP : mNobscount;
+        if (mNobscount >= 1 && G_mantissa > 0.0 && n >= 1 &&
+            !(G_mantissa == 1.0 && G_exponent == 0)) {
+            const double ln_G = std::log(G_mantissa) + G_exponent * std::numbers::ln2;
+            G = std::exp(ln_G / n);
         }
         const double Pr = 0.5 / G;
         return r.new_Pr_formula ? Pr / 3.0 : Pr;
     }
     default:
-        return mNobscount < 1 ? 0.0 : M1;
+        return mNobscount < 1 ? 0.0 : m1_figure(mNobscount, qcalc[last_j], last_j, S);
     }
 }
 

@@ -45,6 +45,13 @@ struct CompareTrace {
     std::array<ComparedLine, dataset::max_obs + 1> lines{};
 };
 
+// M1 after `count` compared lines whose discrepancies sum to S, the entry
+// above the last of them being the j-th, at q_above: Q/(2 n mean discrepancy).
+inline double m1_figure(int count, double q_above, int j, double S)
+{
+    return S == 0.0 ? 9.999999e37 : count * (q_above / (2.0 * j)) / S;
+}
+
 // The figure of merit of the sorted list qcalc[0..ncalc] (qcalc[0] = 0, the
 // origin) against the lines qobs[1..] in use (use[i]); mNobscount receives the
 // number of lines compared. A line above every calculated entry ends the walk.

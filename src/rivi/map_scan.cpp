@@ -10,7 +10,7 @@
 #include "rivi/map_engine.hpp"
 #include "rivi/map_run.hpp"
 #include "rivi/peak_search.hpp"
-#include "rivi/row_plain.hpp"
+#include "rivi/trial.hpp"
 
 namespace rivi {
 

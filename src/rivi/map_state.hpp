@@ -2,9 +2,13 @@
 // that every trial evaluation reads, and the switches of the map runs.
 #pragma once
 
+#include <memory>
+
 #include "rivi/fom.hpp"
 
 namespace rivi {
+
+class TrialEngine;
 
 // What a trial evaluation reads and leaves behind.
 struct FomState {
@@ -42,6 +46,10 @@ struct FomState {
     int mNobscount = 0;
     double last_fom = 0.0;
     long long trials = 0;
+
+    // ---- the fast evaluator ----
+    int threads = 0;                       // evaluate_row: 0 every core, 1 one thread
+    std::shared_ptr<TrialEngine> engine;   // its workspaces, created on first use
 };
 
 // The grid of a map: columns in clusters of k points, rows top to bottom.

@@ -1,6 +1,7 @@
-// The trial evaluators, written as the rules read: validate the trial cell,
-// generate every line into the dataset's calculated pattern, append the
-// closing entry at Qmax, Shell-sort, remove symmetry duplicates and compare.
+// The plain trial evaluators, written as the rules read: validate the trial
+// cell, generate every line, append the closing entry at Qmax, Shell-sort,
+// remove symmetry duplicates and compare. The fast evaluator is judged
+// against these.
 #include "rivi/trial.hpp"
 
 #include <cmath>
@@ -14,15 +15,10 @@
 #include "console/prompt.hpp"
 #include "control/session.hpp"
 #include "dataset/model.hpp"
+#include "rivi/trial_rules.hpp"
 
 namespace rivi {
 
-namespace {
-
-constexpr double row_marker = 1000000.0;  // a diagonal constant that puts an axis out of reach
-
-// A single row of lines: exactly one of Q(A), Q(B), Q(C) is not the marker
-// and there are no cross terms.
 bool is_row(const Q6& q)
 {
     int differing = 0;
@@ -31,10 +27,16 @@ bool is_row(const Q6& q)
     return differing == 1 && q[4] == 0.0 && q[5] == 0.0 && q[6] == 0.0;
 }
 
-// A reciprocal angle, or its supplement, below the minimum.
-bool too_oblique(double angle, double amin) { return angle < amin || 180.0 - angle < amin; }
+bool low_diagonal(const Q6& q) { return q[1] < 0.1 || q[2] < 0.1 || q[3] < 0.1; }
 
-// The reciprocal angles (4 alpha*, 5 beta*, 6 gamma*) that a map section varies.
+void report_low_diagonal(control::Session& s, const Q6& q)
+{
+    std::string values;
+    for (int i = 1; i <= 6; ++i)
+        values += ", Q" + std::to_string(i) + "=" + console::real_text(q[i], 0, 6);
+    s.con.line("** Q1, Q2 or Q3 < 0.1 in calcfm: " + values.substr(2) + " **");
+}
+
 bool section_varies(char section, int row)
 {
     switch (section) {
@@ -44,49 +46,48 @@ bool section_varies(char section, int row)
     }
 }
 
-// Validates the trial and, unless it is refused (reject code set), fills the
-// dataset's calculated pattern with its lines, sorted and without duplicates.
-bool generate_trial(control::Session& s, const Q6& q, bool all_angles)
+bool validate_trial(const FomState& f, const Q6& q, bool all_angles, char& reject,
+                    dataset::IndexRow& limits)
 {
-    rivi::FomState& f = s.maps.fom;
-    dataset::Dataset& ds = s.ds;
-    f.mQ = q;
-    if (q[1] < 0.1 || q[2] < 0.1 || q[3] < 0.1) {
-        std::string values;
-        for (int i = 1; i <= 6; ++i)
-            values += ", Q" + std::to_string(i) + "=" + console::real_text(q[i], 0, 6);
-        s.con.line("** Q1, Q2 or Q3 < 0.1 in calcfm: " + values.substr(2) + " **");
-    }
-
-    dataset::IndexRow limits{};
     if (is_row(q)) {
-        const double a = 100.0 / std::sqrt(q[1]);
-        dataset::CellRow direct{0.0, a, 0.0, 0.0, 90.0, 90.0, 90.0};
-        cell::automatic_limits(direct, q, f.Qmax, limits);
-        limits = {0, 0, limits[2], 0, 0, 0, 0};
-    } else {
-        cell::DerivedCell c;
-        if (!cell::cell_from_powder_constants(c, q) || !(c.V > 0.0) || c.V > f.Vmax) {
-            f.reject = 'v';
+        // A row of lines h00: a = 100/sqrt(Q(A)), no volume or angle check.
+        // Without a positive Q(A) the row holds no line, so no index is
+        // needed (an infinite a would otherwise ask for a billion of them).
+        dataset::IndexRow row{};
+        if (q[1] > 0.0) {
+            const double a = 100.0 / std::sqrt(q[1]);
+            const dataset::CellRow direct{0.0, a, 0.0, 0.0, 90.0, 90.0, 90.0};
+            cell::automatic_limits(direct, q, f.Qmax, row);
+        }
+        limits = {0, 0, row[2], 0, 0, 0, 0};
+        return true;
+    }
+    cell::DerivedCell c;
+    if (!cell::cell_from_powder_constants(c, q) || !(c.V > 0.0) || c.V > f.Vmax) {
+        reject = 'v';
+        return false;
+    }
+    for (int row = 4; row <= 6; ++row) {
+        if ((all_angles || section_varies(f.section, row)) && too_oblique(c.RR[row], f.amin)) {
+            reject = 'a';
             return false;
         }
-        for (int row = 4; row <= 6; ++row) {
-            if ((all_angles || section_varies(f.section, row)) && too_oblique(c.RR[row], f.amin)) {
-                f.reject = 'a';
-                return false;
-            }
-        }
-        cell::automatic_limits(c.DD, q, f.Qmax, limits);
     }
+    cell::automatic_limits(c.DD, q, f.Qmax, limits);
+    return true;
+}
 
+bool generate_lines(const FomState& f, const Q6& q, const dataset::IndexRow& limits, LineList& out,
+                    char& reject)
+{
     int hmin = limits[1], kmin = limits[3], lmin = limits[5];
     const bool skip_h0 = f.zero_level && f.zone_letter == 'A';
     const bool skip_k0 = f.zero_level && f.zone_letter == 'B';
     if (f.zero_level && f.zone_letter == 'C' && lmin < 1)
         lmin = 1;
 
-    ds.Ncalc = 0;
-    ds.CQ[0] = 0.0;
+    int n = 0;
+    out.Q[0] = 0.0;
     for (int h = hmin; h <= limits[2]; ++h) {
         if (skip_h0 && h == 0)
             continue;
@@ -100,35 +101,42 @@ bool generate_trial(control::Session& s, const Q6& q, bool all_angles)
                     continue;
                 if (l == 0 && ((k == 0 && h < 0) || (h == 0 && k < 0)))
                     continue;
-                if (ds.Ncalc == dataset::max_calc) {
-                    f.reject = 'n';
+                if (n == dataset::max_calc) {
+                    out.n = n;
+                    reject = 'n';
                     return false;
                 }
-                const int n = ++ds.Ncalc;
-                ds.CQ[n] = qhkl;
-                ds.CH[n] = h;
-                ds.CK[n] = k;
-                ds.CL[n] = l;
+                ++n;
+                out.Q[n] = qhkl;
+                out.h[n] = h;
+                out.k[n] = k;
+                out.l[n] = l;
             }
         }
     }
     // The closing entry: every observed line below Qmax has an entry above it.
-    if (ds.Ncalc < dataset::max_calc) {
-        const int n = ++ds.Ncalc;
-        ds.CQ[n] = f.Qmax;
-        ds.CH[n] = ds.CK[n] = ds.CL[n] = 99;
+    if (n < dataset::max_calc) {
+        ++n;
+        out.Q[n] = f.Qmax;
+        out.h[n] = out.k[n] = out.l[n] = closing_index;
     }
-    cell::sort_calculated(ds);
-    cell::remove_symmetry_duplicates(ds);
+    cell::sort_calculated(n, out.Q, out.h, out.k, out.l);
+    out.n = cell::remove_symmetry_duplicates(n, out.Q, out.h, out.k, out.l);
     return true;
 }
 
-CompareRules rules_of(const rivi::FomState& f, char mchar)
+bool generate_trial(const FomState& f, const Q6& q, bool all_angles, LineList& out, char& reject)
+{
+    dataset::IndexRow limits{};
+    return validate_trial(f, q, all_angles, reject, limits) &&
+           generate_lines(f, q, limits, out, reject);
+}
+
+CompareRules rules_of(const FomState& f, char mchar)
 {
     return CompareRules{f.Nobsused, f.Pthresh, f.Pmin, f.new_Pr_formula, mchar};
 }
 
-// The figure-of-merit mode must be M, P or I.
 bool valid_mode(control::Session& s, char mchar)
 {
     if (mchar == 'M' || mchar == 'P' || mchar == 'I')
@@ -138,18 +146,25 @@ bool valid_mode(control::Session& s, char mchar)
     return false;
 }
 
-void consistency_check(control::Session& s)
+void consistency_check(control::Session& s, int mNobscount, const Q6& q)
 {
-    const rivi::FomState& f = s.maps.fom;
-    if (!f.check || f.mNobscount == f.mNobs)
+    const FomState& f = s.maps.fom;
+    if (!f.check || mNobscount == f.mNobs)
         return;
-    s.con.line("** mNobscount <> mNobs in fm_compare: mNobscount=" + std::to_string(f.mNobscount) +
+    s.con.line("** mNobscount <> mNobs in fm_compare: mNobscount=" + std::to_string(mNobscount) +
                ", mNobs=" + std::to_string(f.mNobs) + " **");
     std::string values;
     for (int i = 1; i <= 6; ++i)
-        values += (i > 1 ? ", " : "") + console::real_text(f.mQ[i], 10, 6);
+        values += (i > 1 ? ", " : "") + console::real_text(q[i], 10, 6);
     s.con.line("** mQ[]= " + values + " **");
 }
+
+LineList dataset_lines(dataset::Dataset& ds)
+{
+    return LineList{ds.Ncalc, ds.CQ.data(), ds.CH.data(), ds.CK.data(), ds.CL.data()};
+}
+
+namespace {
 
 // Single-point mode: each compared line with its nearest calculated line,
 // discrepancy and probability, to the log and the copy when it is on.
@@ -180,14 +195,28 @@ double finish(control::Session& s, double fom)
     return fom;
 }
 
+// Generation of trial q into the dataset's calculated pattern.
+bool generate_into_dataset(control::Session& s, const Q6& q, bool all_angles)
+{
+    FomState& f = s.maps.fom;
+    f.mQ = q;
+    if (low_diagonal(q))
+        report_low_diagonal(s, q);
+    LineList list = dataset_lines(s.ds);
+    const bool done = generate_trial(f, q, all_angles, list, f.reject);
+    if (done || f.reject == 'n')
+        s.ds.Ncalc = list.n;
+    return done;
+}
+
 } // namespace
 
 double calcm(control::Session& s, const Q6& q)
 {
-    rivi::FomState& f = s.maps.fom;
+    FomState& f = s.maps.fom;
     ++f.trials;
     f.reject = ' ';
-    if (!valid_mode(s, f.Mchar) || !generate_trial(s, q, false))
+    if (!valid_mode(s, f.Mchar) || !generate_into_dataset(s, q, false))
         return finish(s, 0.0);
     CompareTrace* trace = nullptr;
     static CompareTrace listing;  // one map state, one listing
@@ -196,7 +225,7 @@ double calcm(control::Session& s, const Q6& q)
     const dataset::Dataset& ds = s.ds;
     const double fom = fm_compare(ds.OQ.data(), f.zones, ds.included.data(), ds.CQ.data(),
                                   ds.Ncalc, rules_of(f, f.Mchar), f.mNobscount, trace);
-    consistency_check(s);
+    consistency_check(s, f.mNobscount, q);
     if (trace != nullptr)
         list_lines(s, *trace);
     return finish(s, fom);
@@ -205,7 +234,7 @@ double calcm(control::Session& s, const Q6& q)
 double calcfm(control::Session& s, const Q6& q, double z2th, [[maybe_unused]] double tcor,
               bool rezone1, bool rezone2, const double* qobs, const double* tobs, char mchar)
 {
-    rivi::FomState& f = s.maps.fom;
+    FomState& f = s.maps.fom;
     dataset::Dataset& ds = s.ds;
     ++f.trials;
     f.reject = ' ';
@@ -215,23 +244,24 @@ double calcfm(control::Session& s, const Q6& q, double z2th, [[maybe_unused]] do
         if (z2th != 0.0)
             dataset::q_from_2theta(ds, tobs[i], z2th, f.Qcopy[i]);
     }
+    // The zones follow the observed values the comparison uses.
     if (rezone1 || rezone2)
         compute_zones(f.zones, f.Qcopy.data(), n);
     if (f.first_call_marker) {
         s.con.put("*");
         f.first_call_marker = false;
     }
-    if (!valid_mode(s, mchar) || !generate_trial(s, q, true))
+    if (!valid_mode(s, mchar) || !generate_into_dataset(s, q, true))
         return finish(s, 0.0);
     const double fom = fm_compare(f.Qcopy.data(), f.zones, ds.included.data(), ds.CQ.data(),
                                   ds.Ncalc, rules_of(f, mchar), f.mNobscount);
-    consistency_check(s);
+    consistency_check(s, f.mNobscount, q);
     return finish(s, fom);
 }
 
 int mark_zero_level(control::Session& s, const Q6& basis, char zone)
 {
-    rivi::FomState& f = s.maps.fom;
+    FomState& f = s.maps.fom;
     dataset::Dataset& ds = s.ds;
     Q6 q = basis;
     q[zone == 'A' ? 1 : (zone == 'B' ? 2 : 3)] = row_marker;
@@ -240,7 +270,7 @@ int mark_zero_level(control::Session& s, const Q6& basis, char zone)
     for (int i = 1; i <= f.Nobsused; ++i)
         ds.included[i] = true;
     CompareTrace trace;
-    bool generated = generate_trial(s, q, false);
+    const bool generated = generate_into_dataset(s, q, false);
     f.zero_level = suppression;
     int count = 0;
     if (generated)

@@ -13,8 +13,21 @@ namespace rivi {
 
 // The map evaluator: the run-wide map state gives the section, the
 // zero-level suppression, the limits and the figure-of-merit mode. Tests
-// only the two reciprocal angles that the map section varies.
+// only the two reciprocal angles that the map section varies. Single trials
+// (refinement, the single point) are evaluated by the plain rules: the fast
+// evaluator gains only from the trials of a row sharing their lines.
 double calcm(control::Session& s, const Q6& q);
+
+// One map row: trials[0..n-1] evaluated as n calls of calcm (of calcfm
+// with Z2Th 0 and no rezoning when fom.use_calcfm is on) would evaluate
+// them, in order: the values, the reject codes, the messages, the trial
+// counter and the calculated pattern left in the dataset are the same. The
+// points may be shared among threads (fom.threads).
+void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects);
+// The same through the plain evaluators, one call per trial: the judge of
+// the fast one.
+void evaluate_row_plain(control::Session& s, const Q6* trials, int n, double* values,
+                        char* rejects);
 
 // The evaluator of the scans: the observed lines qobs[1..] (shifted by z2th
 // through their 2Theta tobs[1..] when z2th is not 0, in a private copy) and

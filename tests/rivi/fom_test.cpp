@@ -117,6 +117,42 @@ TEST(Compare, ProbabilityRulesOnOneLine)
     EXPECT_GT(pr, 100.0);
 }
 
+TEST(Compare, OldRuleRaisesLinesAboveTheThresholdAndBoundsSmallOnesByPmin)
+{
+    // Line 1 at 100 with one entry 15 QU. off in a zone of half-width 37.5
+    // (p = 0.4, above the threshold); line 2 at 150 hit within 0.001 QU.
+    // (p below Pmin, which is set above it).
+    double qobs[3] = {0, 100, 150};
+    bool use[3] = {false, true, true};
+    double qcalc[4] = {0, 115, 150.001, 400};
+    LineZones z;
+    rivi::compute_zones(z, qobs, 2);
+    int count = 0;
+    const double p1 = 15.0 / 37.5;
+    const double P1 = p1 + 1.0 - (1.0 - 0.25) * std::exp(-40.0 * (p1 - 0.25));
+    const double p2 = 0.001 / z.Qhalfwidth[2];
+    ASSERT_LT(p2, 0.01);
+    const double P2 = 0.01;  // Pmin
+    const double ir = rivi::fm_compare(qobs, z, use, qcalc, 3, CompareRules{2, 0.25, 0.01, false, 'I'}, count);
+    EXPECT_NEAR(ir, std::max(0.0, (1.0 - P1) + (1.0 - P2)), 1e-12);
+    const double pr = rivi::fm_compare(qobs, z, use, qcalc, 3, CompareRules{2, 0.25, 0.01, false, 'P'}, count);
+    EXPECT_NEAR(pr, 0.5 / std::sqrt(P1 * P2), 1e-9);  // the mNobscount-th root
+}
+
+TEST(Compare, AProbabilityOfZeroLeavesTheGeometricMeanAtOne)
+{
+    // With Pmin 0 a hit within 1e-10 QU. gives P = 1 - e^(-tiny) = 0: the
+    // product is 0, so G = 1 and Pr = 0.5/3 rather than infinite.
+    double qobs[2] = {0, 100};
+    bool use[2] = {false, true};
+    double qcalc[3] = {0, 100.0000000001, 400};
+    LineZones z;
+    rivi::compute_zones(z, qobs, 1);
+    int count = 0;
+    EXPECT_DOUBLE_EQ(rivi::fm_compare(qobs, z, use, qcalc, 2, CompareRules{1, 0.25, 0.0, true, 'P'}, count),
+                     0.5 / 3.0);
+}
+
 struct Cubic : testing::Test {
     testing_support::FakeSession fs;
     control::Session& s = fs.s;
@@ -179,6 +215,71 @@ TEST_F(Cubic, TheZeroLevelPassSwitchesOffTheLinesOfTheBasalZone)
     EXPECT_TRUE(s.ds.included[6]);
     EXPECT_FALSE(s.ds.included[1]);
     EXPECT_FALSE(s.ds.included[8]);
+}
+
+} // namespace
+
+namespace {
+
+// The sums of squares of the lines left in the dataset.
+bool any_line(const control::Session& s, bool (*test)(int h, int k, int l))
+{
+    for (int i = 1; i < s.ds.Ncalc; ++i)  // the last is the closing entry
+        if (test(s.ds.CH[i], s.ds.CK[i], s.ds.CL[i]))
+            return true;
+    return false;
+}
+
+TEST_F(Cubic, ZeroLevelSuppressionLeavesOutTheLinesOfEachZone)
+{
+    rivi::FomState& f = s.maps.fom;
+    f.check = false;
+    f.zero_level = true;
+    const Q6 q{0, 100, 100, 100, 0, 0, 0};
+    f.zone_letter = 'A';
+    rivi::calcm(s, q);
+    EXPECT_FALSE(any_line(s, [](int h, int, int) { return h == 0; }));
+    EXPECT_TRUE(any_line(s, [](int, int k, int) { return k == 0; }));
+    f.zone_letter = 'B';
+    rivi::calcm(s, q);
+    EXPECT_FALSE(any_line(s, [](int, int k, int) { return k == 0; }));
+    EXPECT_TRUE(any_line(s, [](int, int, int l) { return l == 0; }));
+    f.zone_letter = 'C';
+    rivi::calcm(s, q);
+    EXPECT_FALSE(any_line(s, [](int, int, int l) { return l == 0; }));
+    EXPECT_EQ(s.ds.CL[1], 1);  // 0 0 1 is the lowest line left
+}
+
+TEST_F(Cubic, ARowOfLinesNeedsNoCellAndARowWithoutQAHasNoLines)
+{
+    // Q(B) = Q(C) = 1000000 and no cross terms: lines h00 only, h = 1..3
+    // (a = 10 A, sqrt(950.5)/100 * 10 = 3.08), and the closing entry.
+    rivi::FomState& f = s.maps.fom;
+    f.check = false;
+    rivi::calcm(s, Q6{0, 100, 1e6, 1e6, 0, 0, 0});
+    EXPECT_EQ(f.reject, ' ');
+    ASSERT_EQ(s.ds.Ncalc, 4);
+    EXPECT_DOUBLE_EQ(s.ds.CQ[3], 900.0);
+    EXPECT_EQ(s.ds.CH[3], 3);
+    // A row without a positive Q(A) holds the closing entry alone.
+    rivi::calcm(s, Q6{0, 0.0, 1e6, 1e6, 0, 0, 0});
+    EXPECT_EQ(s.ds.Ncalc, 1);
+}
+
+TEST_F(Cubic, CalcfmTestsEveryAngleAndAnUnknownModeIsReported)
+{
+    const double qf = 800.0 * std::cos(5.0 / 57.29577951);  // gamma* of 5 degrees
+    const double* qobs = s.ds.OQ.data();
+    EXPECT_EQ(rivi::calcfm(s, Q6{0, 400, 400, 400, 0, 0, qf}, 0.0, 1.0, false, false, qobs,
+                           s.ds.OT.data(), 'M'),
+              0.0);
+    EXPECT_EQ(s.maps.fom.reject, 'a');
+    testing_support::FakeSession other("\n");
+    other.s.ds = s.ds;
+    other.s.maps.fom.zones = s.maps.fom.zones;
+    other.s.maps.fom.Mchar = 'X';
+    EXPECT_EQ(rivi::calcm(other.s, Q6{0, 100, 100, 100, 0, 0, 0}), 0.0);
+    EXPECT_NE(other.screen().find(" ** Invalid Mchar = <X> in fm_compare **"), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,51 @@
+// The fast trial evaluator: the figures of merit and reject codes of the
+// plain rules, bit for bit, for runs of trials that share their diagonal
+// constants (a map row), without touching the session.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "rivi/trial_rules.hpp"
+
+namespace rivi {
+
+// What every evaluation of a run reads; nothing in it is written.
+struct TrialContext {
+    const FomState* f = nullptr;
+    const double* qobs = nullptr;   // observed Q, 1..Nobsused
+    const bool* use = nullptr;      // the lines in use
+    char mchar = 'M';
+    bool all_angles = false;        // calcfm tests all three reciprocal angles
+};
+
+// The outcome of one trial.
+struct TrialResult {
+    double value = 0.0;
+    char reject = ' ';
+    int mNobscount = -1;     // lines compared; -1 when no comparison was made
+    bool generated = false;  // lines were generated (the plain rules fill the pattern)
+};
+
+// One thread's working storage, allocated once.
+class TrialWorkspace {
+public:
+    TrialWorkspace();
+    ~TrialWorkspace();
+    TrialWorkspace(const TrialWorkspace&) = delete;
+    TrialWorkspace& operator=(const TrialWorkspace&) = delete;
+
+    // trials[0..n-1] into results[0..n-1].
+    void evaluate(const TrialContext& c, const Q6* trials, int n, TrialResult* results);
+
+    // The whole line list of `trial`, as the plain rules leave it, when it
+    // is the last trial of a run that this workspace evaluated itself and
+    // its indices do not depend on the Shell sort's order.
+    bool lines_of(const TrialContext& c, const Q6* trial, LineList& out);
+
+private:
+    struct Storage;
+    std::unique_ptr<Storage> m;
+};
+
+} // namespace rivi

@@ -1,0 +1,71 @@
+// The rules of one trial evaluation as they read - validation, generation of
+// every line, the closing entry, the Shell sort and the duplicate removal -
+// shared by the plain evaluators and the fast one, which hands them the
+// trials it cannot settle itself.
+#pragma once
+
+#include "dataset/dataset.hpp"
+#include "rivi/map_state.hpp"
+
+namespace control {
+struct Session;
+}
+
+namespace rivi {
+
+// A calculated line list: entries 0..n in parallel arrays, entry 0 the origin.
+struct LineList {
+    int n = 0;
+    double* Q = nullptr;
+    int* h = nullptr;
+    int* k = nullptr;
+    int* l = nullptr;
+};
+
+// The closing entry's indices.
+inline constexpr int closing_index = 99;
+
+// A diagonal constant that puts an axis out of reach (rows, zero-level pass).
+inline constexpr double row_marker = 1000000.0;
+
+// A single row of lines: exactly one of Q(A), Q(B), Q(C) differs from the
+// marker and there are no cross terms.
+bool is_row(const Q6& q);
+
+// Q(A), Q(B) or Q(C) below 0.1 QU., and the debug line that reports it.
+bool low_diagonal(const Q6& q);
+void report_low_diagonal(control::Session& s, const Q6& q);
+
+// A reciprocal angle, or its supplement, below the minimum.
+inline bool too_oblique(double angle, double amin) { return angle < amin || 180.0 - angle < amin; }
+
+// The reciprocal angles (4 alpha*, 5 beta*, 6 gamma*) that a map section varies.
+bool section_varies(char section, int row);
+
+// The trial's validation: false with the reject code 'v' or 'a', otherwise
+// the index limits of its lines. `all_angles` tests all three reciprocal
+// angles (calcfm), else those the section varies (calcm).
+bool validate_trial(const FomState& f, const Q6& q, bool all_angles, char& reject,
+                    dataset::IndexRow& limits);
+
+// Every line within the limits and Qmax (zero-level suppression applied),
+// the closing entry, the Shell sort and the duplicate removal; false with
+// reject 'n' (the first 20000 lines kept unsorted) when the list overflows.
+bool generate_lines(const FomState& f, const Q6& q, const dataset::IndexRow& limits, LineList& out,
+                    char& reject);
+
+// Validation and generation together.
+bool generate_trial(const FomState& f, const Q6& q, bool all_angles, LineList& out, char& reject);
+
+CompareRules rules_of(const FomState& f, char mchar);
+
+// The figure-of-merit mode must be M, P or I; otherwise the message and a pause.
+bool valid_mode(control::Session& s, char mchar);
+
+// The mNobscount check of a comparison of trial q.
+void consistency_check(control::Session& s, int mNobscount, const Q6& q);
+
+// The dataset's calculated pattern as a line list.
+LineList dataset_lines(dataset::Dataset& ds);
+
+} // namespace rivi
