@@ -217,10 +217,12 @@ struct ScanReport {
 // at `where`) and the table of raw peaks.
 bool raw_peaks(const ScanReport& r, const std::string& scan_name, double best,
                const std::string& where);
-// `title` and the refined table (at most `limit` rows, 0 all); coordinates
-// named `x_name`, `y_name` when given are Q values of four decimals.
+// `title` and the refined table (at most `limit` rows, 0 all), after an
+// empty line when `apart`; coordinates named `x_name`, `y_name` when given
+// are Q values of four decimals.
 void refined_table(const ScanReport& r, const std::string& title, int limit = 0,
-                   const std::string& x_name = "", const std::string& y_name = "");
+                   const std::string& x_name = "", const std::string& y_name = "",
+                   bool apart = true);
 // Q(A) alone from the raw peaks, both parameters from the raw peaks, or
 // both again from the refined ones.
 enum class RefinePass { q_only, both, further };

@@ -115,10 +115,12 @@ bool raw_peaks(const ScanReport& r, const std::string& scan_name, double best,
 }
 
 void refined_table(const ScanReport& r, const std::string& title, int limit,
-                   const std::string& x_name, const std::string& y_name)
+                   const std::string& x_name, const std::string& y_name, bool apart)
 {
     console::Console& con = r.s.con;
     const PeakList& list = r.s.maps.results.list;
+    if (apart)
+        con.endl();
     con.line(title);
     std::string header = "  No" + right(x_name.empty() ? first_name(r.ss) : x_name, 10);
     if (r.two_columns)
@@ -146,8 +148,10 @@ void refine_peaks(const ScanReport& r, ScanTrials& trials, RefinePass pass,
     PeakList& list = r.s.maps.results.list;
     const bool gamma = r.ss.kind == ScanKind::gamma;
     const std::string parameters = pass == RefinePass::q_only ? first_name(r.ss) : r.names;
-    if (!r.ss.suppress)
+    if (!r.ss.suppress) {
+        con.endl();
         con.line(heading);
+    }
     std::array<bool, dataset::max_peaks + 1> discarded{};
     for (int i = 1; i <= list.n; ++i) {
         MapPeak& p = list.peaks[i];
@@ -194,6 +198,7 @@ void remove_scan_duplicates(const ScanReport& r, const std::string& label, bool 
     const PeakCloseness rule{0.02 * duplicate_weight(r.ss.mchar), 0.02,
                              r.ss.kind == ScanKind::rect};
     const int removed = merge_close_peaks(list, rule);
+    con.endl();
     if (removed > 0) {
         con.line(std::to_string(removed) + " duplicate peaks removed leaving " +
                  std::to_string(list.n));
@@ -205,7 +210,7 @@ void remove_scan_duplicates(const ScanReport& r, const std::string& label, bool 
                  " (table of unique peaks redisplayed anyway)");
     }
     refined_table(r, "Unique peaks after parabolic refinement [" + label +
-                         "], re-sorted on refined " + r.fom);
+                         "], re-sorted on refined " + r.fom, 0, "", "", false);
 }
 
 } // namespace rivi

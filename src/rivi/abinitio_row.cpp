@@ -27,7 +27,7 @@ void write_axis_cut(console::Console& con, const std::string& name, const ScanAx
 {
     if (a.cut)
         con.line("** Exceeds limit of " + std::to_string(max_scan_steps) + " " + name +
-                 " steps:  scan-maximum reduced to " + short_real(a.v[a.n]));
+                 " steps:  scan-maximum reduced to " + console::real_text(a.v[a.n], 0, 4));
 }
 
 void row_scan(control::Session& s, const ScanSettings& ss)

@@ -230,7 +230,8 @@ void salient_zones(const ScanReport& r)
                  " from any lower peak");
     select_zone_peaks(list, d);
     sort_peaks(list, 4);
-    refined_table(r, "Main rectangular zones [" + r.names + "], sorted on refined " + r.fom, 20);
+    refined_table(r, "Main rectangular zones [" + r.names + "], sorted on refined " + r.fom, 20, "",
+                  "", false);
 }
 
 } // namespace
@@ -252,7 +253,7 @@ void zone_scan(control::Session& s, const ScanSettings& ss)
     const Primary p = primary_scan(s, ss, *b, trials);
     if (p.terminated)
         con.line("Primary scan terminated after " + first_name(ss) + " = " +
-                 short_real(p.stopped_at) + ": peaks array full");
+                 real_text(p.stopped_at, 0, 4) + ": peaks array full");
 
     const ScanReport r{s, ss, fom, names, true};
     if (!raw_peaks(r, "2-dim", p.best, real_text(p.best_x, 0, 4) + ", " + short_real(p.best_y)))
