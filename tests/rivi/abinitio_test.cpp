@@ -4,18 +4,17 @@
 // cell's row, its rectangular zone, a centred zone and a known zero error.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "cell/conversions.hpp"
 #include "console/utilities.hpp"
 #include "control/session.hpp"
 #include "dataset/model.hpp"
 #include "rivi/abinitio.hpp"
 #include "rivi/peak_search.hpp"
 #include "rivi/trial.hpp"
+#include "rivi/scan_patterns.hpp"
 #include "support/fake_console.hpp"
 
 namespace {
@@ -24,64 +23,12 @@ using rivi::PeakList;
 using rivi::Q6;
 using rivi::ScanKind;
 using rivi::ScanSettings;
+using testing_support::agbeh_q001;
+using testing_support::constants_of;
 using testing_support::FakeSession;
-
-// ---- patterns ----
-
-// Observed lines from the powder constants q: the first n distinct Q below
-// 1500 of the lines hkl that `keep` admits, their 2Theta at CuKa1 by
-// Bragg's law read `zero_error` degrees too low, Q taken from that angle.
-template <class Keep>
-void pattern_from(dataset::Dataset& ds, const Q6& q, int n, double zero_error, Keep keep)
-{
-    std::vector<double> lines;
-    for (int h = -13; h <= 13; ++h)
-        for (int k = -13; k <= 13; ++k)
-            for (int l = -13; l <= 13; ++l) {
-                const double v = h * h * q[1] + k * k * q[2] + l * l * q[3] + k * l * q[4] +
-                                 h * l * q[5] + h * k * q[6];
-                if (v > 0.0 && v < 1500.0 && keep(h, k, l))
-                    lines.push_back(v);
-            }
-    std::sort(lines.begin(), lines.end());
-    lines.erase(std::unique(lines.begin(), lines.end(),
-                            [](double a, double b) { return b - a < 0.05; }),
-                lines.end());
-    ASSERT_GE(static_cast<int>(lines.size()), n);
-    ds.Nobs = n;
-    for (int i = 1; i <= n; ++i) {
-        double tth = 0.0;
-        ASSERT_TRUE(dataset::two_theta_from_q(ds, lines[i - 1], 0.0, tth));
-        ds.OT[i] = tth - zero_error;
-        ASSERT_TRUE(dataset::q_from_2theta(ds, ds.OT[i], 0.0, ds.OQ[i]));
-    }
-}
-
-void pattern_from(dataset::Dataset& ds, const Q6& q, int n, double zero_error = 0.0)
-{
-    pattern_from(ds, q, n, zero_error, [](int, int, int) { return true; });
-}
-
-// Powder constants of a direct cell.
-Q6 constants_of(double a, double b, double c, double alpha, double beta, double gamma)
-{
-    dataset::Dataset ds;
-    ds.DD = {0, a, b, c, alpha, beta, gamma};
-    EXPECT_TRUE(cell::cell_from_direct(ds));
-    return ds.QQ;
-}
-
-// Sucrose, P2(1) (Hanson, Sieker & Jensen, Acta Cryst. B29 (1973) 797).
-Q6 sucrose() { return constants_of(10.8633, 8.7050, 7.7585, 90.0, 102.945, 90.0); }
-
-// Silver behenate, the low-angle standard: d(001) = 58.380 A (Blanton et
-// al., Powder Diffraction 10 (1995) 91); thirteen orders 00l.
-constexpr double agbeh_q001 = 10000.0 / (58.380 * 58.380);
-
-void silver_behenate(dataset::Dataset& ds, double zero_error)
-{
-    pattern_from(ds, Q6{0, agbeh_q001, rivi::far_axis, rivi::far_axis, 0, 0, 0}, 13, zero_error);
-}
+using testing_support::pattern_from;
+using testing_support::silver_behenate;
+using testing_support::sucrose;
 
 ScanSettings express(ScanKind kind, char mchar, double threshold, int nobsused)
 {
@@ -285,7 +232,7 @@ TEST(AbinitioPredictors, FirstOrderStepsAgreeWithBraggsLaw)
 TEST(AbinitioTrials, ARowOfTrialsScoresAsSingleTrials)
 {
     FakeSession f;
-    pattern_from(f.s.ds, sucrose(), 30);
+    ASSERT_TRUE(pattern_from(f.s.ds, sucrose(), 30));
     ScanSettings ss = express(ScanKind::rect, 'P', 1.0, 30);
     rivi::ScanSetup setup(f.s, ss);
     rivi::ScanTrials trials(f.s, ss);
@@ -308,7 +255,7 @@ TEST(AbinitioTrials, ARowOfTrialsScoresAsSingleTrials)
 TEST(AbinitioTrials, AScanRestoresWhatItMustNotChange)
 {
     FakeSession f(pauses());
-    pattern_from(f.s.ds, sucrose(), 30);
+    ASSERT_TRUE(pattern_from(f.s.ds, sucrose(), 30));
     rivi::FomState& fom = f.s.maps.fom;
     fom.Pmin = 0.001;
     fom.Mchar = 'M';
@@ -338,7 +285,7 @@ TEST(AbinitioScan, TheRowScanFindsTheShortestRowOfSucrose)
 {
     FakeSession f(pauses());
     const Q6 q = sucrose();
-    pattern_from(f.s.ds, q, 30);
+    ASSERT_TRUE(pattern_from(f.s.ds, q, 30));
     ScanSettings ss = express(ScanKind::row, 'I', 1.5, 30);
     const rivi::QRange r = rivi::row_scan_range(f.s.ds.OQ[1], f.s.ds.OQ[30]);
     ss.min1 = r.min;
@@ -353,7 +300,7 @@ TEST(AbinitioScan, TheRectangularZoneScanFindsTheZoneHk0)
     for (bool row_buffer : {true, false}) {
         FakeSession f(pauses());
         const Q6 q = sucrose();
-        pattern_from(f.s.ds, q, 30);
+        ASSERT_TRUE(pattern_from(f.s.ds, q, 30));
         ScanSettings ss = express(ScanKind::rect, 'I', 5.0, 30);
         ss.row_buffer = row_buffer;
         ss.min1 = 80.0;
@@ -368,7 +315,7 @@ TEST(AbinitioScan, TheRectangularZoneScanFindsTheZoneHk0)
     // The same zone over the sides a and b, downwards.
     FakeSession f(pauses());
     const Q6 q = sucrose();
-    pattern_from(f.s.ds, q, 30);
+    ASSERT_TRUE(pattern_from(f.s.ds, q, 30));
     ScanSettings ss = express(ScanKind::rect, 'I', 5.0, 30);
     ss.direct = true;
     ss.row_buffer = true;
@@ -386,7 +333,7 @@ TEST(AbinitioScan, TheZ2ThetaScanRecoversAKnownZeroError)
 {
     FakeSession f(pauses());
     dataset::Dataset& ds = f.s.ds;
-    silver_behenate(ds, 0.04);  // read 0.04 deg low: the correction is +0.04
+    ASSERT_TRUE(silver_behenate(ds, 0.04));  // read 0.04 deg low: the correction is +0.04
     // The dataset already corrects 0.01 of it; the scan finds the rest.
     ds.Z2Th = 0.01;
     for (int i = 1; i <= ds.Nobs; ++i)
@@ -407,7 +354,7 @@ TEST(AbinitioScan, TheDisplacementScanRecoversAKnownDisplacement)
 {
     FakeSession f(pauses());
     dataset::Dataset& ds = f.s.ds;
-    silver_behenate(ds, 0.0);
+    ASSERT_TRUE(silver_behenate(ds, 0.0));
     // Angles moved by a specimen displacement T: theta' = theta + T cos(theta),
     // which the correction theta' - T cos(theta') takes back to first order.
     const double T = 0.002;
@@ -431,8 +378,8 @@ TEST(AbinitioScan, TheRhombicZoneScanFindsACentredRectangularZone)
 {
     FakeSession f(pauses());
     // A C-centred cell 9 x 15 x 7 A: the lines h + k even.
-    pattern_from(f.s.ds, constants_of(9.0, 15.0, 7.0, 90.0, 90.0, 90.0), 13, 0.0,
-                 [](int h, int k, int) { return (h + k) % 2 == 0; });
+    ASSERT_TRUE(pattern_from(f.s.ds, constants_of(9.0, 15.0, 7.0, 90.0, 90.0, 90.0), 13, 0.0,
+                             [](int h, int k, int) { return (h + k) % 2 == 0; }));
     ScanSettings ss = express(ScanKind::gamma, 'I', 3.0, 13);
     ss.min1 = 150.0;
     ss.max1 = 200.0;
@@ -450,7 +397,7 @@ TEST(AbinitioScan, TheRhombicZoneScanFindsACentredRectangularZone)
 TEST(AbinitioScan, AFullPeakListEndsATwoDimensionalScan)
 {
     FakeSession f(pauses());
-    pattern_from(f.s.ds, sucrose(), 30);
+    ASSERT_TRUE(pattern_from(f.s.ds, sucrose(), 30));
     ScanSettings ss = express(ScanKind::z2th, 'I', 1.5, 30);
     ss.min1 = 39.0;
     ss.max1 = 1000.0;
