@@ -40,6 +40,19 @@ ScanSettings express(ScanKind kind, char mchar, double threshold, int nobsused)
     return ss;
 }
 
+// A scan of two parameters over the given ranges.
+ScanSettings zone(ScanKind kind, double threshold, int nobsused, double min1, double max1,
+                  double min2, double max2, double step2)
+{
+    ScanSettings ss = express(kind, 'I', threshold, nobsused);
+    ss.min1 = min1;
+    ss.max1 = max1;
+    ss.min2 = min2;
+    ss.max2 = max2;
+    ss.step2 = step2;
+    return ss;
+}
+
 // Replies to every page pause of the tables.
 std::string pauses() { return std::string(200, '\n'); }
 
@@ -301,12 +314,8 @@ TEST(AbinitioScan, TheRectangularZoneScanFindsTheZoneHk0)
         FakeSession f(pauses());
         const Q6 q = sucrose();
         ASSERT_TRUE(pattern_from(f.s.ds, q, 30));
-        ScanSettings ss = express(ScanKind::rect, 'I', 5.0, 30);
+        ScanSettings ss = zone(ScanKind::rect, 5.0, 30, 80.0, 100.0, 120.0, 200.0, 0.2);
         ss.row_buffer = row_buffer;
-        ss.min1 = 80.0;
-        ss.max1 = 100.0;
-        ss.min2 = 120.0;
-        ss.max2 = 200.0;
         rivi::zone_scan(f.s, ss);
         EXPECT_NEAR(best_peak(f.s).x, q[1], 0.01) << row_buffer;
         EXPECT_NEAR(best_peak(f.s).y, q[2], 0.01) << row_buffer;
@@ -316,14 +325,10 @@ TEST(AbinitioScan, TheRectangularZoneScanFindsTheZoneHk0)
     FakeSession f(pauses());
     const Q6 q = sucrose();
     ASSERT_TRUE(pattern_from(f.s.ds, q, 30));
-    ScanSettings ss = express(ScanKind::rect, 'I', 5.0, 30);
+    ScanSettings ss = zone(ScanKind::rect, 5.0, 30, 10.3, 11.0, 8.4, 9.0, 0.05);
     ss.direct = true;
     ss.row_buffer = true;
-    ss.min1 = 10.3;
-    ss.max1 = 11.0;
-    ss.min2 = 8.4;
-    ss.max2 = 9.0;
-    ss.step1 = ss.step2 = 0.05;
+    ss.step1 = 0.05;
     rivi::zone_scan(f.s, ss);
     EXPECT_NEAR(best_peak(f.s).x, 100.0 / std::sqrt(q[1]), 0.002);
     EXPECT_NEAR(best_peak(f.s).y, 100.0 / std::sqrt(q[2]), 0.002);
@@ -338,12 +343,7 @@ TEST(AbinitioScan, TheZ2ThetaScanRecoversAKnownZeroError)
     ds.Z2Th = 0.01;
     for (int i = 1; i <= ds.Nobs; ++i)
         ASSERT_TRUE(dataset::q_from_2theta(ds, ds.OT[i], ds.Z2Th, ds.OQ[i]));
-    ScanSettings ss = express(ScanKind::z2th, 'I', 5.0, 13);
-    ss.min1 = 2.5;
-    ss.max1 = 3.5;
-    ss.min2 = -0.1;
-    ss.max2 = 0.1;
-    ss.step2 = 0.005;
+    ScanSettings ss = zone(ScanKind::z2th, 5.0, 13, 2.5, 3.5, -0.1, 0.1, 0.005);
     rivi::zone_scan(f.s, ss);
     EXPECT_NEAR(best_peak(f.s).y, 0.03, 0.005) << f.screen();
     EXPECT_NEAR(best_peak(f.s).x, agbeh_q001, 0.001);
@@ -363,12 +363,7 @@ TEST(AbinitioScan, TheDisplacementScanRecoversAKnownDisplacement)
         ds.OT[i] = (theta + T * std::cos(theta)) * console::two_deg_per_rad;
         ASSERT_TRUE(dataset::q_from_2theta(ds, ds.OT[i], 0.0, ds.OQ[i]));
     }
-    ScanSettings ss = express(ScanKind::tcor, 'I', 5.0, 13);
-    ss.min1 = 2.8;
-    ss.max1 = 3.1;
-    ss.min2 = -0.005;
-    ss.max2 = 0.005;
-    ss.step2 = 0.0002;
+    ScanSettings ss = zone(ScanKind::tcor, 5.0, 13, 2.8, 3.1, -0.005, 0.005, 0.0002);
     rivi::zone_scan(f.s, ss);
     EXPECT_NEAR(best_peak(f.s).y, T, 0.0003) << f.screen();
     EXPECT_NEAR(best_peak(f.s).x, agbeh_q001, 0.002);
@@ -380,12 +375,7 @@ TEST(AbinitioScan, TheRhombicZoneScanFindsACentredRectangularZone)
     // A C-centred cell 9 x 15 x 7 A: the lines h + k even.
     ASSERT_TRUE(pattern_from(f.s.ds, constants_of(9.0, 15.0, 7.0, 90.0, 90.0, 90.0), 13, 0.0,
                              [](int h, int k, int) { return (h + k) % 2 == 0; }));
-    ScanSettings ss = express(ScanKind::gamma, 'I', 3.0, 13);
-    ss.min1 = 150.0;
-    ss.max1 = 200.0;
-    ss.min2 = 30.0;
-    ss.max2 = 90.0;
-    ss.step2 = 1.0;
+    ScanSettings ss = zone(ScanKind::gamma, 3.0, 13, 150.0, 200.0, 30.0, 90.0, 1.0);
     rivi::zone_scan(f.s, ss);
     // The peaks are left as the equivalent centred rectangular zones.
     EXPECT_NEAR(best_peak(f.s).x, 10000.0 / 225.0, 0.01) << f.screen();
@@ -398,12 +388,7 @@ TEST(AbinitioScan, AFullPeakListEndsATwoDimensionalScan)
 {
     FakeSession f(pauses());
     ASSERT_TRUE(pattern_from(f.s.ds, sucrose(), 30));
-    ScanSettings ss = express(ScanKind::z2th, 'I', 1.5, 30);
-    ss.min1 = 39.0;
-    ss.max1 = 1000.0;
-    ss.min2 = -0.1;
-    ss.max2 = 0.1;
-    ss.step2 = 0.005;
+    ScanSettings ss = zone(ScanKind::z2th, 1.5, 30, 39.0, 1000.0, -0.1, 0.1, 0.005);
     rivi::zone_scan(f.s, ss);
     const std::string& screen = f.screen();
     EXPECT_NE(screen.find(": peaks array full"), std::string::npos);
