@@ -47,7 +47,7 @@ struct ScanSettings {
 
 // x with up to six decimals, trailing zeros dropped down to one: "84.9",
 // "25.0", "0.005".
-std::string short_real(double x);
+std::string compact_real(double x);
 
 // Names of the scanned quantities as the tables show them.
 std::string first_name(const ScanSettings& ss);   // "Q(A)" or "a"

@@ -33,12 +33,14 @@ int ask_lines(control::Session& s)
     con.line("How many of the first of these should be used in the scan (default: all " + nobs +
              ")?");
     for (;;) {
-        const int n = console::ask_int(con, "  Obs lines to be used: ", "", ds.Nobs, 1, "", "").value;
+        const int n =
+            console::ask_int(con, "  Obs lines to be used: ", "", ds.Nobs, 1, "", "").value;
         con.endl();
         if (n > ds.Nobs)
             con.line("** There are only " + nobs + " observed lines - please try again **");
         else if (n <= 0)
-            con.line("** Invalid number of lines (" + std::to_string(n) + ") - please try again **");
+            con.line("** Invalid number of lines (" + std::to_string(n) +
+                     ") - please try again **");
         else
             return n;
     }
@@ -61,10 +63,11 @@ void scan_options(control::Session& s, ScanSettings& ss, bool row, double pr_thr
     double& divisor = s.maps.scans.Pr_divisor;
     ss.threshold = pr ? pr_threshold : 1.5;
     divisor = 10.0;
-    ss.express = ask_yes_no(con,
-                            row ? "Use express mode, accepting all defaults (Y/N, default Y)? "
-                                : "Use express mode, accepting all further defaults (Y/N, default Y)? ",
-                            true);
+    ss.express =
+        ask_yes_no(con,
+                   row ? "Use express mode, accepting all defaults (Y/N, default Y)? "
+                       : "Use express mode, accepting all further defaults (Y/N, default Y)? ",
+                   true);
     if (ss.express) {
         ss.dynamic = true;
         ss.suppress = true;
@@ -87,14 +90,16 @@ void scan_options(control::Session& s, ScanSettings& ss, bool row, double pr_thr
     ss.threshold = ask_checked(con,
                                "Minimum " + name + " for inclusion in " +
                                    (raw_list ? "raw " : "") + "peaks list (default: " +
-                                   short_real(ss.threshold) + "): ",
+                                   compact_real(ss.threshold) + "): ",
                                ss.threshold, 1, no_error);
     if (pr)
-        divisor = ask_checked(con, "Scale down displayed Pr by dividing by what number n (default: " +
-                                       divisor_text(divisor) + "): ",
-                              divisor, 0, [](double v) {
-                                  return v > 0.0 ? "" : "** The number must be positive - please try again **";
-                              });
+        divisor = ask_checked(
+            con,
+            "Scale down displayed Pr by dividing by what number n (default: " +
+                divisor_text(divisor) + "): ",
+            divisor, 0, [](double v) {
+                return v > 0.0 ? "" : "** The number must be positive - please try again **";
+            });
     ss.suppress = ask_yes_no(con, "Suppress intermediate output (Y/N, default Y)? ", true);
 }
 
@@ -118,7 +123,7 @@ void q_range(control::Session& s, ScanSettings& ss, QRange q)
     ss.min1 = q.min;
     ss.max1 = q.max;
     write_lines_used(s, ss);
-    const std::string range = short_real(q.min) + " to " + short_real(q.max) + " QU.";
+    const std::string range = compact_real(q.min) + " to " + compact_real(q.max) + " QU.";
     if (ss.express) {
         con.line("Giving Q(A) scan range for an express run of " + range);
         return;
@@ -130,7 +135,7 @@ void q_range(control::Session& s, ScanSettings& ss, QRange q)
     });
     ss.max1 = ask_checked(con, "  Max Q(A) to end scan: ", q.max, 1, [&](double v) {
         return v >= ss.min1 ? "" : "** Max Q(A) should not be less than min Q(A) (" +
-                                       short_real(ss.min1) + ") - please try again **";
+                                       compact_real(ss.min1) + ") - please try again **";
     });
 }
 
@@ -146,15 +151,15 @@ void second_range(control::Session& s, ScanSettings& ss, double from, double to,
     ss.step2 = step;
     if (ss.express)
         return;
-    con.line("Similarly the default " + name + " scan range is " + short_real(from) + " to " +
-             short_real(to) + " deg.");
+    con.line("Similarly the default " + name + " scan range is " + compact_real(from) + " to " +
+             compact_real(to) + " deg.");
     if (ss.kind == ScanKind::z2th) {
         con.line("A zero error moves the lines at low angles most, and a wide Z2Th range lets");
         con.line("a wrong zero compensate a wrong Q(A) for the first few lines, giving spurious");
         con.line("peaks; keep the range as narrow as the instrument's known zero error allows.");
     }
-    const std::string limits = "** " + name + " must lie between " + short_real(lowest) +
-                               " and " + short_real(highest) + " - please try again **";
+    const std::string limits = "** " + name + " must lie between " + compact_real(lowest) +
+                               " and " + compact_real(highest) + " - please try again **";
     ss.min2 = ask_checked(con, "  Min " + name + " to start scan: ", from, 3, [&](double v) {
         return v >= lowest && v <= highest ? "" : limits;
     });
@@ -162,7 +167,7 @@ void second_range(control::Session& s, ScanSettings& ss, double from, double to,
         if (!(v >= lowest && v <= highest))
             return limits;
         return v >= ss.min2 ? std::string() : "** Max " + name + " should not be less than min " +
-                                                   name + " (" + short_real(ss.min2) +
+                                                   name + " (" + compact_real(ss.min2) +
                                                    ") - please try again **";
     });
 }
@@ -176,30 +181,30 @@ void direct_ranges(control::Session& s, ScanSettings& ss, QRange qa, QRange qb)
         return v > 0.0 ? "" : "  ** Cell sides must be positive - please try again **";
     };
     const double amax = ask_checked(
-        con, "  Max a to start scan (default " + short_real(side_of(qa.min)) + "): ",
+        con, "  Max a to start scan (default " + compact_real(side_of(qa.min)) + "): ",
         side_of(qa.min), 2, positive);
     const double amin = ask_checked(
-        con, "  Min a to end scan   (default " + short_real(side_of(qa.max)) + "): ",
+        con, "  Min a to end scan   (default " + compact_real(side_of(qa.max)) + "): ",
         side_of(qa.max), 2, [&](double v) {
             return v > 0.0 && v <= amax ? std::string()
                                         : "  ** amin should lie between 0 and amax (" +
-                                              short_real(amax) + ") **";
+                                              compact_real(amax) + ") **";
         });
     const double bmax = ask_checked(
-        con, "  Max b to start scan (default " + short_real(side_of(qb.min)) + "): ",
+        con, "  Max b to start scan (default " + compact_real(side_of(qb.min)) + "): ",
         side_of(qb.min), 2, [&](double v) {
             if (!(v > 0.0))
                 return std::string(positive(v));
             return v <= amax ? std::string()
-                             : "  ** bmax should not be larger than amax (" + short_real(amax) +
+                             : "  ** bmax should not be larger than amax (" + compact_real(amax) +
                                    ") **";
         });
     const double bmin = ask_checked(
-        con, "  Min b to end scan   (default " + short_real(side_of(qb.max)) + "): ",
+        con, "  Min b to end scan   (default " + compact_real(side_of(qb.max)) + "): ",
         side_of(qb.max), 2, [&](double v) {
             return v > 0.0 && v <= bmax ? std::string()
                                         : "  ** bmin should lie between 0 and bmax (" +
-                                              short_real(bmax) + ") **";
+                                              compact_real(bmax) + ") **";
         });
     ss.min1 = amin;
     ss.max1 = amax;
@@ -212,25 +217,27 @@ void direct_ranges(control::Session& s, ScanSettings& ss, QRange qa, QRange qb)
 void q_ranges(control::Session& s, ScanSettings& ss, QRange qa, QRange qb)
 {
     console::Console& con = s.con;
-    auto asked = [&](const std::string& what, double def, const std::function<std::string(double)>& check) {
-        return ask_checked(con, "  " + what + " (default " + short_real(def) + "): ", def, 1, check);
+    auto asked = [&](const std::string &what, double def,
+                     const std::function<std::string(double)> &check) {
+        return ask_checked(con, "  " + what + " (default " + compact_real(def) + "): ", def, 1,
+                           check);
     };
     ss.min1 = asked("Min Q(A) to start scan", qa.min, [](double v) {
         return v > 0.0 ? "" : "  ** Q(A) must be positive - please try again **";
     });
     ss.max1 = asked("Max Q(A) to end scan", qa.max, [&](double v) {
         return v >= ss.min1 ? std::string()
-                            : "  ** QAmax should not be less than QAmin (" + short_real(ss.min1) +
+                            : "  ** QAmax should not be less than QAmin (" + compact_real(ss.min1) +
                                   ") **";
     });
     ss.min2 = asked("Min Q(B) to start scan", qb.min, [&](double v) {
         return v >= ss.min1 ? std::string()
-                            : "  ** QBmin should not be less than QAmin (" + short_real(ss.min1) +
+                            : "  ** QBmin should not be less than QAmin (" + compact_real(ss.min1) +
                                   ") **";
     });
     ss.max2 = asked("Max Q(B) to end scan", qb.max, [&](double v) {
         return v >= ss.min2 ? std::string()
-                            : "  ** QBmax should not be less than QBmin (" + short_real(ss.min2) +
+                            : "  ** QBmax should not be less than QBmin (" + compact_real(ss.min2) +
                                   ") **";
     });
 }
@@ -274,13 +281,13 @@ bool scan_opening(control::Session& s, const std::string& title, ScanSettings& s
     ss.mchar = console::select_fom(con, 'I', true)[0];
     con.endl();
     if (ss.mchar == 'P')
-        ss.pmin = ask_checked(con, "  Enter Pmin for Pr (default " +
-                                       real_text(pr_pmin_default, 8, 6) + "): ",
-                              pr_pmin_default, 6, [](double v) {
-                                  return v > 0.0 && v < 1.0
-                                             ? ""
-                                             : "** Pmin must lie between 0 and 1 - please try again **";
-                              });
+        ss.pmin = ask_checked(
+            con, "  Enter Pmin for Pr (default " + real_text(pr_pmin_default, 8, 6) + "): ",
+            pr_pmin_default, 6, [](double v) {
+                return v > 0.0 && v < 1.0
+                           ? ""
+                           : "** Pmin must lie between 0 and 1 - please try again **";
+            });
     return true;
 }
 
@@ -321,8 +328,8 @@ void rect_scan_dialogue(control::Session& s, bool row_buffer)
     ScanSettings ss;
     ss.kind = ScanKind::rect;
     ss.row_buffer = row_buffer;
-    if (!scan_opening(s, "Ab initio 2-dimensional scan of a & b, or Q(A) & Q(B), for recangular zones",
-                      ss))
+    if (!scan_opening(
+            s, "Ab initio 2-dimensional scan of a & b, or Q(A) & Q(B), for recangular zones", ss))
         return;
     scan_options(s, ss, false, 1.0, false);
     const QRange qa = gamma_scan_range(s.ds.OQ[1], s.ds.OQ[ss.nobsused]);
@@ -333,14 +340,15 @@ void rect_scan_dialogue(control::Session& s, bool row_buffer)
     ss.max2 = qb.max;
     ss.step1 = ss.step2 = 0.2;
     write_lines_used(s, ss);
-    const std::string range = short_real(qa.min) + " to " + short_real(qa.max) + " QU.";
+    const std::string range = compact_real(qa.min) + " to " + compact_real(qa.max) + " QU.";
     if (ss.express) {
         s.con.line("Giving Q(A) scan range for an express run of " + range);
     } else {
         s.con.line("Hence the default Q(A) scan range is estimated as " + range);
         s.con.line("If this generates too many small vectors, consider trying a larger minimum.");
         ss.direct = ask_yes_no(
-            s.con, "Search direct-cell constants a & b [not Q(A) & Q(B)] (Y/N, default N)? ", false);
+            s.con, "Search direct-cell constants a & b [not Q(A) & Q(B)] (Y/N, default N)? ",
+            false);
         if (ss.direct)
             direct_ranges(s, ss, qa, qb);
         else

@@ -71,7 +71,7 @@ void remove_peak(PeakList& list, int i)
 
 } // namespace
 
-std::string short_real(double x)
+std::string compact_real(double x)
 {
     std::string text = real_text(x, 0, 6);
     const std::size_t point = text.find('.');
@@ -87,7 +87,7 @@ bool raw_peaks(const ScanReport& r, const std::string& scan_name, double best,
     PeakList& list = r.s.maps.results.list;
     if (list.n == 0) {
         con.line("No peaks found with " + r.fom + " above the threshold of " +
-                 short_real(r.ss.threshold));
+                 compact_real(r.ss.threshold));
         return false;
     }
     sort_peaks(list, 3);

@@ -65,8 +65,10 @@ void test_predictors(console::Console& con)
     const double K = predictor_wavelength * predictor_wavelength / 40000.0;
     con.line("  Testing dQ_from_d2T & dQA_from_d2T predictor functions");
     con.endl();
-    con.line("dQ_from_d2T(100)=" + console::real_text(dQ_from_d2T(100.0, K, predictor_step), 11, 9));
-    con.line("dQ_from_d2T(200)=" + console::real_text(dQ_from_d2T(200.0, K, predictor_step), 11, 9));
+    con.line("dQ_from_d2T(100)=" +
+             console::real_text(dQ_from_d2T(100.0, K, predictor_step), 11, 9));
+    con.line("dQ_from_d2T(200)=" +
+             console::real_text(dQ_from_d2T(200.0, K, predictor_step), 11, 9));
     con.line("dQA_from_d2T(100&200)=" +
              console::real_text(dQA_from_d2T(100.0, 200.0, K, predictor_step), 11, 9));
 }
@@ -79,7 +81,8 @@ void PE(control::Session& s)
     console::Console& con = s.con;
     FomState& f = s.maps.fom;
     menu(s);
-    const int choice = console::ask_int(con, "Please enter your selection: ", "", 0, 0, "", "").value;
+    const int choice =
+        console::ask_int(con, "Please enter your selection: ", "", 0, 0, "", "").value;
     if (choice == 0)
         con.put("  (Exit)");
     con.endl();

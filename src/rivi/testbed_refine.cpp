@@ -38,8 +38,8 @@ bool ask_raw_qa(control::Session& s, double& qa)
             current = std::string("reply ") + p.letter + " for its raw Q(A) value";
     con.line("Current dataset is " + s.ds.Dset + " - " + current);
     for (;;) {
-        const std::string reply =
-            console::read_normalised_reply(con, "Please supply a suitable raw Q(A) value (default: exit): ");
+        const std::string reply = console::read_normalised_reply(
+            con, "Please supply a suitable raw Q(A) value (default: exit): ");
         if (reply.empty()) {
             con.put("  (Exit)");
             con.endl();
@@ -116,24 +116,26 @@ void raw_qa_refinement(control::Session& s, bool scan_z2th)
     ss.kind = ScanKind::z2th;
     scan_opening(s, "", ss);
     if (scan_z2th) {
-        ss.min2 = ask_checked(con, "Min Z2Th to start scan (default: -0.1): ", -0.1, 3,
-                              [](double v) {
-                                  return v >= -dataset::max_zero && v <= dataset::max_zero
-                                             ? ""
-                                             : "** Z2Th must lie between -45.0 and 45.0 - please try again **";
-                              });
-        ss.max2 = ask_checked(con, "Max Z2Th to end scan   (default: 0.1): ", 0.1, 3, [&](double v) {
-            if (!(v <= dataset::max_zero))
-                return std::string("** Z2Th must lie between -45.0 and 45.0 - please try again **");
-            return v >= ss.min2 ? std::string()
-                                : "** Max Z2Th should not be less than min Z2Th (" +
-                                      short_real(ss.min2) + ") - please try again **";
-        });
+        ss.min2 =
+            ask_checked(con, "Min Z2Th to start scan (default: -0.1): ", -0.1, 3, [](double v) {
+                return v >= -dataset::max_zero && v <= dataset::max_zero
+                           ? ""
+                           : "** Z2Th must lie between -45.0 and 45.0 - please try again **";
+            });
+        ss.max2 =
+            ask_checked(con, "Max Z2Th to end scan   (default: 0.1): ", 0.1, 3, [&](double v) {
+                if (!(v <= dataset::max_zero))
+                    return std::string(
+                        "** Z2Th must lie between -45.0 and 45.0 - please try again **");
+                return v >= ss.min2 ? std::string()
+                                    : "** Max Z2Th should not be less than min Z2Th (" +
+                                          compact_real(ss.min2) + ") - please try again **";
+            });
         ss.step2 = ask_checked(con, "Stepsize for Z2Th scan (default: 0.01): ", 0.01, 3,
                                positive_step);
     }
     steps.z2th_step = ask_checked(con, "Initial stepsize for refining Z2Th deg (default: " +
-                                           short_real(steps.z2th_step) + "): ",
+                                           compact_real(steps.z2th_step) + "): ",
                                   steps.z2th_step, 3, positive_step);
     ScanSetup setup(s, ss);
     ScanTrials trials(s, ss);

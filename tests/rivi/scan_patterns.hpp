@@ -68,7 +68,8 @@ constexpr double agbeh_q001 = 10000.0 / (58.380 * 58.380);
 
 inline bool silver_behenate(dataset::Dataset& ds, double zero_error)
 {
-    return pattern_from(ds, rivi::Q6{0, agbeh_q001, rivi::far_axis, rivi::far_axis, 0, 0, 0}, 13, zero_error);
+    return pattern_from(ds, rivi::Q6{0, agbeh_q001, rivi::far_axis, rivi::far_axis, 0, 0, 0}, 13,
+                        zero_error);
 }
 
 } // namespace testing_support
