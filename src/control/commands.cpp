@@ -12,6 +12,7 @@
 #include "files/commands.hpp"
 #include "indexing/commands.hpp"
 #include "pattern/commands.hpp"
+#include "rivi/commands.hpp"
 
 namespace control {
 
@@ -30,7 +31,7 @@ constexpr std::array<Command, 46> table{{
     {"M1", nullptr, Extra::map_m1},          // map thumbnails
     {"M3", nullptr, Extra::map_m3},          // three principal sections
     {"HM", nullptr, Extra::map_hm},          // heuristic map
-    {"QA", nullptr, Extra::none},            // primary Q(A) row scan
+    {"QA", rivi::QA, Extra::none},           // primary Q(A) row scan
     {"CD", dataset::CD, Extra::none},        // change directory
     {"DR", dataset::CD, Extra::none},
     {"PR", console::PR, Extra::blank_if_no_obs}, // printer toggle
@@ -55,7 +56,7 @@ constexpr std::array<Command, 46> table{{
     {"RS", pattern::RS, Extra::none},        // rescale
     {"MS", indexing::MS, Extra::none},       // modify summary files
     {"EP", pattern::EP, Extra::none},        // extend the pattern
-    {"PE", nullptr, Extra::none},            // ab initio testbed
+    {"PE", rivi::PE, Extra::none},           // ab initio testbed
     {"RU", RU, Extra::none},                 // operating-system command
     {"VF", files::VF, Extra::none},       // view a file
     {"VM", files::VM, Extra::none},       // view the manual

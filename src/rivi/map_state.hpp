@@ -135,6 +135,15 @@ struct MapResults {
     double started = 0.0;   // seconds_of_day at the run's start
 };
 
+// ---- abinitio: the ab initio scans and the testbed ----
+struct ScanState {
+    double Pr_divisor = 10.0;      // Pr is shown and tested divided by this
+    double qa_step = 0.1;          // QU.: first Q(A) step of the Q(A) & Z2Th refinements
+    double z2th_step = 0.02;       // deg: first Z2Th step of the same
+    // The observed Q under a trial specimen-displacement correction.
+    std::array<double, dataset::max_obs + 1> Qdisplaced{};
+};
+
 struct MapState {
     bool indexing_mode = false;    // the map dialogue run from IN
     bool save_map_array = false;
@@ -144,6 +153,7 @@ struct MapState {
     bool map_made = false;
     double best_peak_x = 0.0, best_peak_y = 0.0;
     MapResults results;            // map-engine: the last map's statistics and peaks
+    ScanState scans;               // abinitio: the scans' run-wide settings
 };
 
 } // namespace rivi

@@ -110,10 +110,25 @@ double duplicate_weight(char mchar)
     }
 }
 
+namespace {
+
+PeakCloseness duplicate_rule(double w) { return PeakCloseness{0.02 * w, 0.02, false}; }
+
+} // namespace
+
+bool close_peaks(const MapPeak& a, const MapPeak& b, const PeakCloseness& rule)
+{
+    if (!(std::fabs(a.refined - b.refined) < rule.fom_tolerance))
+        return false;
+    const double t = rule.coordinate_tolerance;
+    if (std::fabs(a.x - b.x) < t && std::fabs(a.y - b.y) < t)
+        return true;
+    return rule.crosswise && std::fabs(a.x - b.y) < t && std::fabs(a.y - b.x) < t;
+}
+
 bool duplicates(const MapPeak& a, const MapPeak& b, double w)
 {
-    return std::fabs(a.refined - b.refined) < 0.02 * w && std::fabs(a.x - b.x) < 0.02 &&
-           std::fabs(a.y - b.y) < 0.02;
+    return close_peaks(a, b, duplicate_rule(w));
 }
 
 int find_duplicates(PeakList& list, double w)
@@ -146,10 +161,15 @@ int find_duplicates(PeakList& list, double w)
 
 int remove_duplicates(PeakList& list, double w)
 {
+    return merge_close_peaks(list, duplicate_rule(w));
+}
+
+int merge_close_peaks(PeakList& list, const PeakCloseness& rule)
+{
     int removed = 0;
     for (int i = 1; i < list.n; ++i) {
         for (int j = i + 1; j <= list.n;) {
-            if (!duplicates(list.peaks[i], list.peaks[j], w)) {
+            if (!close_peaks(list.peaks[i], list.peaks[j], rule)) {
                 ++j;
                 continue;
             }

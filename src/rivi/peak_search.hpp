@@ -58,4 +58,17 @@ int find_duplicates(PeakList& list, double w);
 // the place of the first; returns the number removed.
 int remove_duplicates(PeakList& list, double w);
 
+// When two refined peaks count as one: refined values closer than
+// `fom_tolerance` and both coordinates closer than `coordinate_tolerance`;
+// with `crosswise` also when x of one matches y of the other and the
+// reverse (a zone scanned over two equivalent axes).
+struct PeakCloseness {
+    double fom_tolerance = 0.0;
+    double coordinate_tolerance = 0.0;
+    bool crosswise = false;
+};
+bool close_peaks(const MapPeak& a, const MapPeak& b, const PeakCloseness& rule);
+// remove_duplicates under any closeness rule; returns the number removed.
+int merge_close_peaks(PeakList& list, const PeakCloseness& rule);
+
 } // namespace rivi
