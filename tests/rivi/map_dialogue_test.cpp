@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cell/conversions.hpp"
+#include "console/channels.hpp"
 #include "control/session.hpp"
 #include "dataset/model.hpp"
 #include "rivi/map_dialogue.hpp"
@@ -253,6 +254,25 @@ TEST_F(MapDialogueTest, TypedBasisLeavesTheStoredCellAsItWas)
     EXPECT_EQ(s.ds.Ctype, before.Ctype);
 }
 
+TEST_F(MapDialogueTest, ARunRecordsInTheWorkingDatasetsFilesNotInThoseLeftOpen)
+{
+    // MM by defaults on the stored cell, after a map of another dataset left
+    // its log, local log and summary open.
+    control::Session& s = session(enters(40), 25, true);
+    ASSERT_EQ(s.out.log.open_append("OTHER.LOG"), 0);
+    ASSERT_EQ(s.out.map_cmg.open_append("OTHER.CMG"), 0);
+    ASSERT_EQ(s.out.map_sum.open_append("OTHER.SUM"), 0);
+    EXPECT_FALSE(run());
+    console::close_all(s.out);
+    EXPECT_EQ(dir.read("OTHER.LOG"), "");
+    EXPECT_EQ(dir.read("OTHER.CMG"), "");
+    EXPECT_EQ(dir.read("OTHER.SUM"), "");
+    EXPECT_NE(dir.read("MONO.LOG").find("** MMAP (Index) on MONO:"), std::string::npos);
+    EXPECT_NE(dir.read("MONO.CMG").find("found with M1 > 5.0"), std::string::npos)
+        << f->screen();
+    EXPECT_NE(dir.read("MONO.SUM").find("MMap"), std::string::npos);
+}
+
 TEST_F(MapDialogueTest, SinglePointUsesTheBestPeakOfTheLastMap)
 {
     // I, ready, angles, S, zone C, defaults, no suppression, lines; P.
@@ -282,6 +302,16 @@ std::string screen_text(const console::Console& con, int x, int y, int n)
     return text;
 }
 
+// Some text is written in the colour that `escape` sets, rather than the
+// colour being replaced at once.
+bool written_in(const std::string& out, const std::string& escape)
+{
+    for (auto at = out.find(escape); at != std::string::npos; at = out.find(escape, at + 1))
+        if (at + escape.size() < out.size() && out[at + escape.size()] != '\x1b')
+            return true;
+    return false;
+}
+
 TEST(Thumbnails, EachSectionFillsItsOwnWindowBesideTheLegend)
 {
     ScratchDir dir;
@@ -307,6 +337,11 @@ TEST(Thumbnails, EachSectionFillsItsOwnWindowBesideTheLegend)
     EXPECT_EQ(screen_text(con, 2, 1, 6), " 90.8 ");   // A: gamma* 90 + 4 x 0.2
     EXPECT_EQ(screen_text(con, 22, 17, 6), " 83.0 "); // C: beta* of the cell, the middle row
     EXPECT_EQ(screen_text(con, 1, 25, 20), "  Display M3-style s");
+    // Each cell is written in its own colour, blue for the tens 1 and red
+    // from the tens 4 on (PC blue is ANSI 4, PC red ANSI 1), not in the
+    // white that ends the row.
+    EXPECT_TRUE(written_in(f.screen(), "\x1b[34;40m")) << f.screen();
+    EXPECT_TRUE(written_in(f.screen(), "\x1b[31;40m"));
     // The switches are off again, and the window is the whole screen.
     EXPECT_FALSE(f.s.run.thumbnails);
     EXPECT_FALSE(f.s.run.quick_view);
