@@ -289,6 +289,22 @@ TEST_F(MapDialogueTest, SinglePointUsesTheBestPeakOfTheLastMap)
     EXPECT_FALSE(fom().line_listing);
 }
 
+TEST_F(MapDialogueTest, TheBestPeakOfAQScanCentresAnAngleMapOnTheSameTrial)
+{
+    // The last map was a Q-scan of the hk0 section; its best peak lay at the
+    // stored cell's Q(D) = 0, Q(E). An angle-mode single point on P takes
+    // the same trial: alpha* 90, beta* 83 deg, not 0 and Q(E) as degrees.
+    control::Session& s = session(enters(3) + "s\n" + enters(3) + "n\n\np\n", 25, true);
+    s.maps.map_made = true;
+    s.maps.best_peak_angle_mode = false;
+    s.maps.best_peak_x = 0.0;
+    s.maps.best_peak_y = s.ds.QQ[5];
+    s.maps.best_peak_q = s.ds.QQ;
+    EXPECT_FALSE(run());
+    EXPECT_TRUE(shown("  Use best peak from the last map: (90.000, 83.000)")) << f->screen();
+    EXPECT_GT(fom().last_fom, 50.0);
+}
+
 } // namespace
 
 namespace {
