@@ -1,6 +1,7 @@
 // The two-character coloured cells of a merit map and its row labels: the
 // value's tens in base 36, then its units.
 #include <cmath>
+#include <string_view>
 
 #include "console/console.hpp"
 #include "console/format.hpp"
@@ -58,8 +59,17 @@ int cell_colour(double v)
 
 void draw_cell(console::Console& con, double v, char reject)
 {
+    // A text window collects its row and writes it in the colour of the
+    // moment; the character 0 writes what it holds, so that each cell of a
+    // thumbnail keeps its own colour.
+    const std::string_view write_held("\0", 1);
+    const bool window = !con.window_is_full();
+    if (window)
+        con.put(write_held);
     con.text_color(cell_colour(v));
     con.put(cell_text(v, reject));
+    if (window)
+        con.put(write_held);
     con.text_color(white);
 }
 

@@ -37,6 +37,24 @@ Q6 trial_at(control::Session& s, double x, double y)
     return q;
 }
 
+bool last_best_peak(control::Session& s, double& x, double& y)
+{
+    const MapState& m = s.maps;
+    if (!m.map_made)
+        return false;
+    const char section = m.fom.section;
+    if (m.best_peak_angle_mode == m.settings.angle_mode && m.best_peak_section == section) {
+        x = m.best_peak_x;
+        y = m.best_peak_y;
+        return true;
+    }
+    // Degrees are no centre for a map in QU. (nor the reverse), and another
+    // section has other axes: the peak's trial cell is placed in this one.
+    x = to_display(s, x_constant(section), m.best_peak_q[x_constant(section)]);
+    y = to_display(s, y_constant(section), m.best_peak_q[y_constant(section)]);
+    return true;
+}
+
 void refinement_steps(control::Session& s, double& dx, double& dy)
 {
     const MapGrid& g = s.maps.settings.grid;

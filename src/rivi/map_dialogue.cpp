@@ -12,6 +12,7 @@
 #include "control/session.hpp"
 #include "dataset/file_utils.hpp"
 #include "rivi/map_dialogue_steps.hpp"
+#include "rivi/map_engine.hpp"
 #include "rivi/map_run.hpp"
 
 namespace rivi {
@@ -204,6 +205,7 @@ std::string short_real(double x)
 void map_command(control::Session& s)
 {
     RunGuard guard(s);
+    close_other_datasets_files(s);
     s.con.endl();
     if (s.run.quick_view)
         quick_views(s);

@@ -45,6 +45,10 @@ Q6 basis_set(const MapSettings& ms);
 // The basis set with the x and y cross constants of the section set from
 // the display coordinates x and y.
 Q6 trial_at(control::Session& s, double x, double y);
+// The best peak of the last map as coordinates of the current section and
+// coordinate mode (its trial's cross constants when either differs); false
+// before any map.
+bool last_best_peak(control::Session& s, double& x, double& y);
 // Refinement's starting steps: one map step of each axis in QU.
 void refinement_steps(control::Session& s, double& dx, double& dy);
 
@@ -77,6 +81,10 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file);
 void peak_driver(control::Session& s);
 // The logs and summary files, and the offer of the summary update.
 void record_solutions(control::Session& s);
+// The log, ".CMG", ".CMM" and ".SUM" files stay open from run to run; those
+// opened for another dataset are closed, so that the next map reopens them
+// under the working dataset's name.
+void close_other_datasets_files(control::Session& s);
 
 // ---- reports ----
 

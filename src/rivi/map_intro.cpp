@@ -150,8 +150,8 @@ void ask_coordinate_mode(Dialogue& d)
     con.line("In the following heuristic maps, the scan parameters can be expressed either");
     con.line("as reciprocal cell angles in degrees (usually easier to visualise), or as the");
     con.line("corresponding cross constants Q(D), Q(E), Q(F) (the basis set itself, and the");
-    con.line("values used in the log and summary files, will have to remain as powder");
-    con.line("constants in QU. [i.e. as 10000/d-squared])");
+    con.line("values used in the log and summary files,");
+    con.line("will have to remain as powder constants in QU. [i.e. as 10000/d-squared])");
     const std::string reply = console::ask_code(
         con, "  Angles in degrees (A) or powder constants in QU. (Q) (A/Q, default=A): ", "AQ", "A",
         "(Angles)");

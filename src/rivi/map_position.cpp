@@ -10,6 +10,7 @@
 #include "console/utilities.hpp"
 #include "control/session.hpp"
 #include "rivi/map_dialogue_steps.hpp"
+#include "rivi/map_engine.hpp"
 #include "rivi/map_run.hpp"
 
 namespace rivi {
@@ -115,12 +116,10 @@ bool centre_of(Dialogue& d, char position, double& x0, double& y0)
         x0 = y0 = a.origin_value;
         return true;
     case 'P':
-        if (!s.maps.map_made) {
+        if (!last_best_peak(s, x0, y0)) {
             s.con.line("  ** No maps calculated yet in this run **");
             return false;
         }
-        x0 = s.maps.best_peak_x;
-        y0 = s.maps.best_peak_y;
         return true;
     default: {
         if (!d.cell) {

@@ -10,6 +10,7 @@
 #include "console/utilities.hpp"
 #include "control/session.hpp"
 #include "rivi/map_dialogue_steps.hpp"
+#include "rivi/map_engine.hpp"
 #include "rivi/map_run.hpp"
 #include "rivi/trial.hpp"
 
@@ -36,12 +37,10 @@ void ask_point(Dialogue& d, double& x, double& y)
         const std::string reply = console::read_normalised_reply(con, "  " + a + "x or P: ");
         if (reply.empty() || reply == "P") {
             con.endl();
-            if (!s.maps.map_made) {
+            if (!last_best_peak(s, x, y)) {
                 con.line("  ** No maps calculated yet in this run **");
                 continue;
             }
-            x = s.maps.best_peak_x;
-            y = s.maps.best_peak_y;
             con.line("  Use best peak from the last map: (" + real_text(x, 0, 3) + ", " +
                      real_text(y, 0, 3) + ")");
             return;

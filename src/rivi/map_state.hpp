@@ -149,9 +149,13 @@ struct MapState {
     bool save_map_array = false;
     FomState fom;
     MapSettings settings;
-    // The best peak of the last map survives the run (map position P).
+    // The best peak of the last map survives the run (map position P): its
+    // coordinates, the mode and section they belong to, and its trial.
     bool map_made = false;
     double best_peak_x = 0.0, best_peak_y = 0.0;
+    bool best_peak_angle_mode = true;
+    char best_peak_section = 'C';
+    Q6 best_peak_q{};
     MapResults results;            // map-engine: the last map's statistics and peaks
     ScanState scans;               // abinitio: the scans' run-wide settings
 };

@@ -150,6 +150,9 @@ void mark_map_made(control::Session& s)
     s.maps.map_made = true;
     s.maps.best_peak_x = st.best_x;
     s.maps.best_peak_y = st.best_y;
+    s.maps.best_peak_angle_mode = s.maps.settings.angle_mode;
+    s.maps.best_peak_section = s.maps.fom.section;
+    s.maps.best_peak_q = st.best_q;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // driver add them to the dataset's summaries.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cell/conversions.hpp"
@@ -127,7 +128,14 @@ void offer_summary_update(control::Session& s)
     con.endl();
     if (answer[0] != 'Y')
         return;
-    control::request_map_solution_update(s);
+    // A steering file that cannot be written is reported by the file
+    // routines; no update is then announced, and an earlier request (whose
+    // file the failed write leaves in place) stands.
+    const bool pending = s.run.map_solutions_pending;
+    if (!control::request_map_solution_update(s)) {
+        s.run.map_solutions_pending = pending;
+        return;
+    }
     con.line("A _SETPARM script file has been written for sorting, processing and");
     con.line("displaying the summary and LePage files updated as a result of this run");
     con.endl();
@@ -140,6 +148,17 @@ void offer_summary_update(control::Session& s)
 }
 
 } // namespace
+
+void close_other_datasets_files(control::Session& s)
+{
+    const std::string base = console::squeeze_upper(s.ds.Dset);
+    const std::pair<console::TextFile*, const char*> files[] = {
+        {&s.out.log, ".LOG"}, {&s.out.map_cmg, ".CMG"}, {&s.out.map_cmm, ".CMM"},
+        {&s.out.map_sum, ".SUM"}};
+    for (const auto& [file, extension] : files)
+        if (file->is_open() && file->path() != base + extension)
+            file->close();
+}
 
 void record_solutions(control::Session& s)
 {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cell/conversions.hpp"
+#include "console/channels.hpp"
 #include "control/session.hpp"
 #include "dataset/model.hpp"
 #include "rivi/map_dialogue.hpp"
@@ -253,6 +254,25 @@ TEST_F(MapDialogueTest, TypedBasisLeavesTheStoredCellAsItWas)
     EXPECT_EQ(s.ds.Ctype, before.Ctype);
 }
 
+TEST_F(MapDialogueTest, ARunRecordsInTheWorkingDatasetsFilesNotInThoseLeftOpen)
+{
+    // MM by defaults on the stored cell, after a map of another dataset left
+    // its log, local log and summary open.
+    control::Session& s = session(enters(40), 25, true);
+    ASSERT_EQ(s.out.log.open_append("OTHER.LOG"), 0);
+    ASSERT_EQ(s.out.map_cmg.open_append("OTHER.CMG"), 0);
+    ASSERT_EQ(s.out.map_sum.open_append("OTHER.SUM"), 0);
+    EXPECT_FALSE(run());
+    console::close_all(s.out);
+    EXPECT_EQ(dir.read("OTHER.LOG"), "");
+    EXPECT_EQ(dir.read("OTHER.CMG"), "");
+    EXPECT_EQ(dir.read("OTHER.SUM"), "");
+    EXPECT_NE(dir.read("MONO.LOG").find("** MMAP (Index) on MONO:"), std::string::npos);
+    EXPECT_NE(dir.read("MONO.CMG").find("found with M1 > 5.0"), std::string::npos)
+        << f->screen();
+    EXPECT_NE(dir.read("MONO.SUM").find("MMap"), std::string::npos);
+}
+
 TEST_F(MapDialogueTest, SinglePointUsesTheBestPeakOfTheLastMap)
 {
     // I, ready, angles, S, zone C, defaults, no suppression, lines; P.
@@ -269,6 +289,22 @@ TEST_F(MapDialogueTest, SinglePointUsesTheBestPeakOfTheLastMap)
     EXPECT_FALSE(fom().line_listing);
 }
 
+TEST_F(MapDialogueTest, TheBestPeakOfAQScanCentresAnAngleMapOnTheSameTrial)
+{
+    // The last map was a Q-scan of the hk0 section; its best peak lay at the
+    // stored cell's Q(D) = 0, Q(E). An angle-mode single point on P takes
+    // the same trial: alpha* 90, beta* 83 deg, not 0 and Q(E) as degrees.
+    control::Session& s = session(enters(3) + "s\n" + enters(3) + "n\n\np\n", 25, true);
+    s.maps.map_made = true;
+    s.maps.best_peak_angle_mode = false;
+    s.maps.best_peak_x = 0.0;
+    s.maps.best_peak_y = s.ds.QQ[5];
+    s.maps.best_peak_q = s.ds.QQ;
+    EXPECT_FALSE(run());
+    EXPECT_TRUE(shown("  Use best peak from the last map: (90.000, 83.000)")) << f->screen();
+    EXPECT_GT(fom().last_fom, 50.0);
+}
+
 } // namespace
 
 namespace {
@@ -280,6 +316,16 @@ std::string screen_text(const console::Console& con, int x, int y, int n)
     for (int i = 0; i < n; ++i)
         text += con.cell(x + i, y);
     return text;
+}
+
+// Some text is written in the colour that `escape` sets, rather than the
+// colour being replaced at once.
+bool written_in(const std::string& out, const std::string& escape)
+{
+    for (auto at = out.find(escape); at != std::string::npos; at = out.find(escape, at + 1))
+        if (at + escape.size() < out.size() && out[at + escape.size()] != '\x1b')
+            return true;
+    return false;
 }
 
 TEST(Thumbnails, EachSectionFillsItsOwnWindowBesideTheLegend)
@@ -307,6 +353,11 @@ TEST(Thumbnails, EachSectionFillsItsOwnWindowBesideTheLegend)
     EXPECT_EQ(screen_text(con, 2, 1, 6), " 90.8 ");   // A: gamma* 90 + 4 x 0.2
     EXPECT_EQ(screen_text(con, 22, 17, 6), " 83.0 "); // C: beta* of the cell, the middle row
     EXPECT_EQ(screen_text(con, 1, 25, 20), "  Display M3-style s");
+    // Each cell is written in its own colour, blue for the tens 1 and red
+    // from the tens 4 on (PC blue is ANSI 4, PC red ANSI 1), not in the
+    // white that ends the row.
+    EXPECT_TRUE(written_in(f.screen(), "\x1b[34;40m")) << f.screen();
+    EXPECT_TRUE(written_in(f.screen(), "\x1b[31;40m"));
     // The switches are off again, and the window is the whole screen.
     EXPECT_FALSE(f.s.run.thumbnails);
     EXPECT_FALSE(f.s.run.quick_view);

@@ -296,6 +296,23 @@ TEST(MapRun, AdoptionMakesTheRefinedPeakTheWorkingCell)
     EXPECT_NE(dir.read("SUCROSE.SUM").find("MMap"), std::string::npos);
 }
 
+TEST(MapRun, ASteeringFileThatCannotBeWrittenLeavesNoUpdatePending)
+{
+    SucroseRun run(enters(40), 20, 30.0, true);
+    control::Session& s = run.s;
+    run.dir.touch("_SETPARM.BAT/x");  // a directory: the file cannot replace it
+    centred_quick_scan(s, 90.0, 77.0);
+    rivi::run_map(s);
+
+    const std::string& screen = run.screen();
+    ASSERT_NE(screen.find("Add indexing map solutions to the summary files"), std::string::npos)
+        << screen;
+    EXPECT_EQ(screen.find("A _SETPARM script file has been written"), std::string::npos) << screen;
+    EXPECT_FALSE(s.run.map_solutions_pending);
+    // The solutions themselves are kept.
+    EXPECT_NE(run.dir.read("SUCROSE.SUM").find("MMap"), std::string::npos);
+}
+
 TEST(MapRun, ThumbnailsLabelTheirFirstMiddleAndLastRows)
 {
     SucroseRun run("", 20, 30.0, true);
