@@ -69,6 +69,9 @@ void install_signal_handlers()
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);  // a closed pipe must not end the run unsaved
+    // A write past a file-size limit then fails with EFBIG and is reported
+    // like a full disk, instead of killing the run with the dataset unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 int pending_signal() { return static_cast<int>(received_signal); }
