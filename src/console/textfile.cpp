@@ -17,6 +17,15 @@
 
 namespace console {
 
+namespace {
+
+// Written files get a buffer of a fixed size, so that where a failing write
+// (a full disk, a file-size limit) is first seen does not depend on the
+// file system.
+void fixed_buffer(std::FILE* f) { std::setvbuf(f, nullptr, _IOFBF, 4096); }
+
+} // namespace
+
 TextFile::~TextFile() { close(); }
 
 int TextFile::open_file(const std::string& path, const char* mode, bool writing,
@@ -28,6 +37,8 @@ int TextFile::open_file(const std::string& path, const char* mode, bool writing,
     file_ = std::fopen(real.c_str(), mode);
     if (file_ == nullptr)
         return errno != 0 ? errno : fallback_error;
+    if (writing)
+        fixed_buffer(file_);
     path_ = path;
     target_ = Target::direct;
     writing_ = writing;
@@ -161,6 +172,7 @@ int TextFile::open_direct(const std::string& path, const std::string& target)
         ::close(fd);
         return err != 0 ? err : 5;
     }
+    fixed_buffer(file_);
     path_ = path;
     target_ = Target::direct;
     writing_ = true;
@@ -210,6 +222,7 @@ int TextFile::open_replace(const std::string& path)
         ::unlink(temp.c_str());
         return err != 0 ? err : 5;
     }
+    fixed_buffer(file_);
     path_ = path;
     temp_path_ = temp;
     target_path_ = target;
