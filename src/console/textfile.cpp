@@ -94,7 +94,7 @@ int follow_links(std::string path, std::string& target)
         if (n == static_cast<ssize_t>(sizeof buf))
             return ENAMETOOLONG;
         std::string link(buf, static_cast<std::size_t>(n));
-        if (link[0] != '/') {
+        if (!link.empty() && link[0] != '/') {
             std::size_t slash = path.rfind('/');
             link = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + link;
         }
@@ -104,9 +104,9 @@ int follow_links(std::string path, std::string& target)
 
 } // namespace
 
-std::string temporary_name(const std::string& target_name, long pid, const std::string& random6)
+std::string temporary_name(const std::string& target_name, long pid, const std::string& suffix)
 {
-    return "." + target_name + temporary_tag + std::to_string(pid) + "-" + random6;
+    return "." + target_name + temporary_tag + std::to_string(pid) + "-" + suffix;
 }
 
 long temporary_owner(const std::string& name)

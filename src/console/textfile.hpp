@@ -76,7 +76,7 @@ private:
 
 // Temporary files of replacements are named "." + the target's name +
 // ".latticor-" + process id + "-" + six random letters or digits.
-std::string temporary_name(const std::string& target_name, long pid, const std::string& random6);
+std::string temporary_name(const std::string& target_name, long pid, const std::string& suffix);
 // The process id in such a name, or -1 when the name is not one of ours.
 long temporary_owner(const std::string& name);
 // Removes, from `dir`, the temporaries of ours that a run ended by force left
