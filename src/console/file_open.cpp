@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 
 #include "console/console.hpp"
 #include "console/platform.hpp"
@@ -45,6 +46,14 @@ std::string write_error_text(int code)
     }
 }
 
+// The system's words for an error that the table does not name.
+std::string system_error_text(int err)
+{
+    if (err == 0 || (write_error_code(err) == err && write_error_text(err) != "** Unexpected wrcode **"))
+        return "";
+    return std::strerror(err);
+}
+
 // ---- opening ----
 
 bool open_read(Console& con, TextFile& f, const std::string& path)
@@ -63,6 +72,8 @@ bool report_open_failure(Console& con, const std::string& path, int err)
     con.line("** OpenWrFile failed to open file \"" + path + "\" with errorcode " +
              std::to_string(n) + " **");
     con.line(write_error_text(n));
+    if (std::string why = system_error_text(err); !why.empty())
+        con.line("   (" + why + ")");
     return false;
 }
 
@@ -127,7 +138,19 @@ bool close_write(Console& con, TextFile& f)
         con.line("** Closing \"" + path + "\" failed with errorcode " + std::to_string(n) + " **");
         con.line(write_error_text(n));
     }
-    con.line("** \"" + path + "\" was not completed: an existing file of that name is left unchanged **");
+    std::string why = system_error_text(err);
+    std::string text = "** \"" + path + "\" was not completed" + (why.empty() ? "" : " (" + why + ")");
+    switch (f.target()) {
+    case TextFile::Target::existing_file:
+        text += ": an existing file of that name is left unchanged";
+        break;
+    case TextFile::Target::new_file:
+        text += ": no file of that name was written";
+        break;
+    case TextFile::Target::direct:
+        break;
+    }
+    con.line(text + " **");
     return false;
 }
 

@@ -25,5 +25,8 @@ bool close_write(Console& con, TextFile& f);
 std::string write_error_text(int code);
 // The file-system error code reported for an errno value.
 int write_error_code(int err);
+// The system's words for an errno value ("No space left on device"); empty
+// for the codes whose text the table gives.
+std::string system_error_text(int err);
 
 } // namespace console

@@ -102,6 +102,9 @@ void install_signal_handlers()
     std::signal(SIGPIPE, SIG_IGN);  // a closed pipe must not end the run unsaved
     catch_signal(SIGTSTP, on_stop);
     catch_signal(SIGCONT, on_continue);
+    // A write past a file-size limit then fails with EFBIG and is reported
+    // like a full disk, instead of killing the run with the dataset unsaved.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 int pending_signal() { return static_cast<int>(received_signal); }

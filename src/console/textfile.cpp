@@ -1,13 +1,30 @@
-// Text files with CR LF line ends and write-error capture.
+// Text files with CR LF line ends and write-error capture, and the safe
+// replacement of a file through a temporary beside it.
 #include "console/textfile.hpp"
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
+#include <random>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "console/platform.hpp"
 
 namespace console {
+
+namespace {
+
+// Written files get a buffer of a fixed size, so that where a failing write
+// (a full disk, a file-size limit) is first seen does not depend on the
+// file system.
+void fixed_buffer(std::FILE* f) { std::setvbuf(f, nullptr, _IOFBF, 4096); }
+
+} // namespace
 
 TextFile::~TextFile() { close(); }
 
@@ -20,7 +37,10 @@ int TextFile::open_file(const std::string& path, const char* mode, bool writing,
     file_ = std::fopen(real.c_str(), mode);
     if (file_ == nullptr)
         return errno != 0 ? errno : fallback_error;
+    if (writing)
+        fixed_buffer(file_);
     path_ = path;
+    target_ = Target::direct;
     writing_ = writing;
     clear_error();
     read_error_ = 0;
@@ -33,16 +53,180 @@ int TextFile::open_append(const std::string& path) { return open_file(path, "ab"
 
 int TextFile::open_create(const std::string& path) { return open_file(path, "wb", true, 5); }
 
+namespace {
+
+// Stale temporaries are those written before this process started.
+const std::time_t process_start = std::time(nullptr);
+
+constexpr const char* temporary_tag = ".latticor-";
+constexpr const char* random_letters = "0123456789abcdefghijklmnopqrstuvwxyz";
+
+std::string random6()
+{
+    static std::random_device device;
+    std::string text;
+    for (int i = 0; i < 6; ++i)
+        text += random_letters[device() % 36];
+    return text;
+}
+
+bool process_alive(long pid)
+{
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+// The file a path names, symbolic links followed to their end (which may not
+// exist yet): a save writes through a link instead of replacing it.
+int follow_links(std::string path, std::string& target)
+{
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            target = path;
+            return 0;
+        }
+        if (hops == 40)
+            return ELOOP;
+        char buf[4096];
+        ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
+        if (n < 0)
+            return errno;
+        if (n == static_cast<ssize_t>(sizeof buf))
+            return ENAMETOOLONG;
+        std::string link(buf, static_cast<std::size_t>(n));
+        if (!link.empty() && link[0] != '/') {
+            std::size_t slash = path.rfind('/');
+            link = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + link;
+        }
+        path = link;
+    }
+}
+
+} // namespace
+
+std::string temporary_name(const std::string& target_name, long pid, const std::string& suffix)
+{
+    return "." + target_name + temporary_tag + std::to_string(pid) + "-" + suffix;
+}
+
+long temporary_owner(const std::string& name)
+{
+    std::size_t tag = name.rfind(temporary_tag);
+    if (name.empty() || name[0] != '.' || tag == std::string::npos || tag == 0)
+        return -1;
+    std::size_t p = tag + std::char_traits<char>::length(temporary_tag);
+    std::size_t dash = name.find('-', p);
+    if (dash == std::string::npos || dash == p || dash - p > 9 || name.size() != dash + 7)
+        return -1;
+    long pid = 0;
+    for (std::size_t i = p; i < dash; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return -1;
+        pid = pid * 10 + (name[i] - '0');
+    }
+    for (std::size_t i = dash + 1; i < name.size(); ++i) {
+        char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z')))
+            return -1;
+    }
+    return pid > 0 ? pid : -1;
+}
+
+int remove_stale_temporaries(const std::string& dir)
+{
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (d == nullptr)
+        return 0;
+    const std::string prefix = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+    int removed = 0;
+    while (dirent* e = ::readdir(d)) {
+        long pid = temporary_owner(e->d_name);
+        if (pid < 0)
+            continue;
+        std::string path = prefix + e->d_name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() ||
+            st.st_mtime >= process_start)
+            continue;
+        // A run still alive may be sitting in a save dialogue with its
+        // temporary open; the same process id as ours is an earlier run's.
+        if (pid != ::getpid() && process_alive(pid))
+            continue;
+        if (::unlink(path.c_str()) == 0)
+            ++removed;
+    }
+    ::closedir(d);
+    return removed;
+}
+
+// A device or a pipe cannot be replaced: it is written to as it is.
+int TextFile::open_direct(const std::string& path, const std::string& target)
+{
+    int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno != 0 ? errno : 5;
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file_ = ::fdopen(fd, "wb");
+    if (file_ == nullptr) {
+        int err = errno;
+        ::close(fd);
+        return err != 0 ? err : 5;
+    }
+    fixed_buffer(file_);
+    path_ = path;
+    target_ = Target::direct;
+    writing_ = true;
+    clear_error();
+    return 0;
+}
+
 int TextFile::open_replace(const std::string& path)
 {
     close();
-    std::string real = console::resolve_path(path);
-    std::string temp = real + ".tmp" + std::to_string(::getpid());
-    file_ = std::fopen(temp.c_str(), "wb");
-    if (file_ == nullptr)
-        return errno != 0 ? errno : 5;
+    std::string target;
+    if (int err = follow_links(console::resolve_path(path), target); err != 0)
+        return err;
+    struct stat st {};
+    const bool existed = ::stat(target.c_str(), &st) == 0;
+    if (existed && S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (existed && !S_ISREG(st.st_mode))
+        return open_direct(path, target);
+
+    const std::size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    remove_stale_temporaries(dir);
+    // O_EXCL with O_NOFOLLOW: the temporary is a new file, never a file or
+    // link planted at its name beforehand.
+    const std::string name = target.substr(dir.size());
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = dir + temporary_name(name, ::getpid(), random6());
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    existed ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST)
+            return errno != 0 ? errno : 5;
+    }
+    if (fd < 0)
+        return EEXIST;
+    if (existed) {
+        if (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
+            (void)!::fchown(fd, st.st_uid, st.st_gid);
+        ::fchmod(fd, st.st_mode & 07777);
+    }
+    file_ = ::fdopen(fd, "wb");
+    if (file_ == nullptr) {
+        int err = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return err != 0 ? err : 5;
+    }
+    fixed_buffer(file_);
     path_ = path;
     temp_path_ = temp;
+    target_path_ = target;
+    target_ = existed ? Target::existing_file : Target::new_file;
     writing_ = true;
     clear_error();
     return 0;
@@ -53,6 +237,9 @@ int TextFile::commit()
     if (file_ == nullptr)
         return 103;
     flush();
+    // The new contents reach the disk before they take the old file's name.
+    if (!temp_path_.empty() && error_ == 0 && ::fsync(::fileno(file_)) != 0)
+        write_failed(errno != 0 ? errno : 101);
     errno = 0;
     if (std::fclose(file_) != 0)
         write_failed(errno != 0 ? errno : 101);
@@ -63,12 +250,12 @@ int TextFile::commit()
     std::string temp = temp_path_;
     temp_path_.clear();
     if (error_ != 0) {
-        std::remove(temp.c_str());
+        ::unlink(temp.c_str());
         return error_;
     }
-    if (std::rename(temp.c_str(), console::resolve_path(path_).c_str()) != 0) {
+    if (::rename(temp.c_str(), target_path_.c_str()) != 0) {
         error_ = errno != 0 ? errno : 101;
-        std::remove(temp.c_str());
+        ::unlink(temp.c_str());
     }
     return error_;
 }
@@ -79,7 +266,7 @@ void TextFile::close()
         return;
     if (!temp_path_.empty()) {
         std::fclose(file_);
-        std::remove(temp_path_.c_str());
+        ::unlink(temp_path_.c_str());
         temp_path_.clear();
     } else {
         if (writing_)

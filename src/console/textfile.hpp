@@ -21,12 +21,20 @@ public:
     int open_read(const std::string& path);
     int open_append(const std::string& path);
     int open_create(const std::string& path);
-    // Writes to a temporary file beside `path`; commit() renames it over
+    // Writes to a new temporary file beside `path`; commit() renames it over
     // `path` only when every write succeeded, so a failed save never destroys
-    // the file it replaces.
+    // the file it replaces. A `path` that is a symbolic link is followed: the
+    // file it names is replaced, the link stays. The replacement keeps the old
+    // file's permission bits. A directory is refused (EISDIR); a device or a
+    // pipe is written to directly. Stale temporaries of earlier runs in that
+    // directory are removed first.
     int open_replace(const std::string& path);
     int commit();
     void close();  // a replaced file not committed is discarded
+
+    // What a failed commit leaves behind, for its report.
+    enum class Target { direct, new_file, existing_file };
+    Target target() const { return target_; }
 
     bool is_open() const { return file_ != nullptr; }
     bool for_output() const { return writing_; }
@@ -51,9 +59,12 @@ public:
 
 private:
     int open_file(const std::string& path, const char* mode, bool writing, int fallback_error);
+    int open_direct(const std::string& path, const std::string& target);
     std::FILE* file_ = nullptr;
     std::string path_;
-    std::string temp_path_;
+    std::string temp_path_;    // the temporary of a replacement, "" otherwise
+    std::string target_path_;  // what it is renamed over: the link followed
+    Target target_ = Target::direct;
     bool writing_ = false;
     int error_ = 0;
     int last_error_ = 0;
@@ -62,5 +73,15 @@ private:
 
     void write_failed(int code);
 };
+
+// Temporary files of replacements are named "." + the target's name +
+// ".latticor-" + process id + "-" + six random letters or digits.
+std::string temporary_name(const std::string& target_name, long pid, const std::string& suffix);
+// The process id in such a name, or -1 when the name is not one of ours.
+long temporary_owner(const std::string& name);
+// Removes, from `dir`, the temporaries of ours that a run ended by force left
+// behind: regular files of this user, written before this process started,
+// whose process is gone. Returns how many were removed.
+int remove_stale_temporaries(const std::string& dir);
 
 } // namespace console

@@ -134,17 +134,20 @@ void quit_check(Session& s)
     }
 }
 
-void shut_down(Session& s)
+bool shut_down(Session& s)
 {
     // Keeps the working dataset in "_RELOAD.CDT" for the next run; an end of
     // input inside a suspended save is taken there as "*Q".
-    dataset::auto_save(s);
+    const bool kept = dataset::auto_save(s);
+    if (!kept)
+        s.con.line("** The working dataset was not kept: _RELOAD.CDT could not be written **");
     console::close_all(s.out);
     if (!s.run.exit_for_run)
         s.con.endl();
     s.con.text_background(0);
     s.con.text_color(15);
     s.con.restore();
+    return kept;
 }
 
 int run(Session& s)
@@ -163,7 +166,8 @@ int run(Session& s)
         if (ended.signal != 0)
             exit_code = 128 + ended.signal;
     }
-    shut_down(s);
+    if (!shut_down(s))
+        exit_code = 1;
     return exit_code;
 }
 

@@ -27,8 +27,10 @@ void start_up(Session& s);
 // The quit check of QU, EN, EX and BY.
 void quit_check(Session& s);
 // Saves for the reload cycle, closes the open files, restores the console.
-void shut_down(Session& s);
-// The whole run after the command line was accepted; returns the exit code.
+// False when the working dataset had to be kept and could not be.
+bool shut_down(Session& s);
+// The whole run after the command line was accepted; returns the exit code:
+// 1 when the shutdown save failed, so that the outside driver stops.
 int run(Session& s);
 
 // The version line: the start-up form, or the VE form.

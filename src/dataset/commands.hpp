@@ -21,9 +21,10 @@ void save_dataset(control::Session& s, std::string_view code);
 void save_cif(control::Session& s);
 
 // The reload cycle: start-up reload of "_RELOAD.CDT" (LO in automatic mode)
-// and the shutdown save (SA in automatic mode).
+// and the shutdown save (SA in automatic mode), false when the dataset had
+// to be written and could not be.
 void auto_reload(control::Session& s);
-void auto_save(control::Session& s);
+bool auto_save(control::Session& s);
 
 void few_lines_warning(control::Session& s);
 void volume_estimates(control::Session& s);

@@ -19,18 +19,19 @@ namespace {
 
 constexpr const char* reload_file = "_RELOAD.CDT";
 
-enum class Outcome { written, not_written, quit };
+enum class Outcome { written, not_written, failed, quit };
 
 bool has_data(const Dataset& ds) { return ds.Nobs > 0 || ds.Ctype > 0; }
 
-// The reload cycle's save: "_RELOAD.CDT" without questions.
-void save_for_reload(control::Session& s)
+// The reload cycle's save: "_RELOAD.CDT" without questions. False when the
+// file could not be written.
+bool save_for_reload(control::Session& s)
 {
     TextFile f;
     if (!open_write(s.con, f, reload_file, 'O'))
-        return;
-    write_dataset(s, s.ds, f, "_RELOAD", LineSelection::all);
-    close_write(s.con, f);
+        return false;
+    bool ok = write_dataset(s, s.ds, f, "_RELOAD", LineSelection::all);
+    return close_write(s.con, f) && ok;
 }
 
 // Pattern separation: which lines to write; false when nothing is to be saved.
@@ -94,14 +95,14 @@ Outcome interactive_save(control::Session& s, std::string_view code)
 
     TextFile f;
     if (!open_write(con, f, path, 'O'))
-        return Outcome::not_written;
+        return Outcome::failed;
     title_dialogue(s, 69, defaults.title);
     bool ok = write_dataset(s, ds, f, name, which);
     ok = close_write(con, f) && ok;
     if (!ok) {
         con.endl();
         con.line("** Dataset " + name + " has not been saved **");
-        return Outcome::not_written;
+        return Outcome::failed;
     }
 
     con.endl();
@@ -176,9 +177,8 @@ void log_entry(control::Session& s, std::string_view code)
     log.flush();
 }
 
-} // namespace
-
-void save_dataset(control::Session& s, std::string_view code)
+// The whole dialogue; false when a file was to be written and could not be.
+bool save_dialogue(control::Session& s, std::string_view code)
 {
     console::Console& con = s.con;
     Dataset& ds = s.ds;
@@ -191,11 +191,8 @@ void save_dataset(control::Session& s, std::string_view code)
         suspended = true;
         s.files.auto_reload = false;
     }
-    if (s.files.auto_reload) {
-        if (has_data(ds))
-            save_for_reload(s);
-        return;
-    }
+    if (s.files.auto_reload)
+        return !has_data(ds) || save_for_reload(s);
 
     Outcome outcome = interactive_save(s, code);
     ds.name_append.clear();
@@ -203,12 +200,16 @@ void save_dataset(control::Session& s, std::string_view code)
     if (suspended && has_data(ds) && outcome == Outcome::quit) {
         // "*Q" cancelled the name-append: the cycle resumes.
         s.files.auto_reload = true;
-        save_dataset(s, "");
-        return;
+        return save_dialogue(s, "");
     }
     if (outcome == Outcome::written && has_data(ds))
         log_entry(s, code);
+    return outcome != Outcome::failed;
 }
+
+} // namespace
+
+void save_dataset(control::Session& s, std::string_view code) { save_dialogue(s, code); }
 
 // SA: the save menu.
 void SA(control::Session& s)
@@ -258,11 +259,12 @@ void PS(control::Session& s)
     save_dataset(s, "PS");
 }
 
-void auto_save(control::Session& s)
+bool auto_save(control::Session& s)
 {
     s.files.auto_reload = true;
+    bool kept = true;
     try {
-        save_dataset(s, "");
+        kept = save_dialogue(s, "");
     } catch (const console::InputEnded&) {
         // Input ended inside a suspended (interactive) save: take it as "*Q",
         // so the cycle resumes and nothing is lost.
@@ -270,9 +272,10 @@ void auto_save(control::Session& s)
         s.ds.name_append.clear();
         s.ds.title_append.clear();
         s.files.auto_reload = true;
-        save_dataset(s, "");
+        kept = save_dialogue(s, "");
     }
     s.files.auto_reload = false;
+    return kept;
 }
 
 } // namespace dataset

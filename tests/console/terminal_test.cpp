@@ -2,11 +2,13 @@
 // the terminal left as it was found after a key, a signal and exit().
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -118,6 +120,33 @@ TEST(PosixTerminal, RawKeysAndRestoredModes)
     EXPECT_TRUE(canonical(keep));
     ::close(keep);
     ::close(master);
+}
+
+// Under a file-size limit a write past it must fail and be reported, not end
+// the run by SIGXFSZ with the dataset unsaved.
+TEST(PosixTerminal, AFileSizeLimitFailsTheWriteInsteadOfEndingTheRun)
+{
+    char path[] = "/tmp/latticor-fsize-XXXXXX";
+    int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        console::install_signal_handlers();
+        rlimit limit{1024, 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        char block[4096] = {};
+        ssize_t n = 0;
+        while (n >= 0)
+            n = ::write(fd, block, sizeof block);
+        ::_exit(errno == EFBIG ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ::close(fd);
+    ::unlink(path);
+    ASSERT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 } // namespace

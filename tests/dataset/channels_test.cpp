@@ -122,6 +122,7 @@ TEST(CopyFile, FailureSwitchesTheCopyOff)
     EXPECT_EQ(fs.screen(),
               "** OpenWrFile failed to open file \"WORK.LXO\" with errorcode 21 **\n"
               "** Unexpected wrcode **\n"
+              "   (Is a directory)\n"
               "\n\nSelect/deselect copying screen output to textfile:  file output is now OFF\n"
               "\n"
               "** Can't open outfile WORK.LXO - disabling repeat of output to file **\n"

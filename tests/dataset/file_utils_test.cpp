@@ -324,7 +324,8 @@ TEST(OpenWrite, CodesQuestionAndFailures)
         console::TextFile f;
         EXPECT_FALSE(dataset::open_write(fs.con, f, "nodir/new.txt", 'O'));
         EXPECT_EQ(fs.screen(), "** OpenWrFile failed to open file \"nodir/new.txt\" with errorcode 2 **\n"
-                               "** Unexpected wrcode **\n");
+                               "** Unexpected wrcode **\n"
+                               "   (No such file or directory)\n");
         fs.clear_screen_text();
         EXPECT_FALSE(dataset::open_read(fs.con, f, "missing.txt"));
         EXPECT_EQ(fs.screen(), "** OpenInFile failed to open file \"missing.txt\" **\n");
