@@ -25,6 +25,9 @@ struct Material {
     // Reflection conditions of the space group (lattice and glides).
     std::function<bool(int, int, int)> allowed;
     int max_lines;
+    // 2Theta step the lines are rounded to, as a diffractometer reports
+    // them (0: exact). Rounding gives the merit figures realistic values.
+    double two_theta_step = 0.0;
 };
 
 // Q = 10000 / d^2 from the reciprocal metric, the inverse of the direct one.
@@ -93,6 +96,11 @@ bool write_example(control::Session& s, const Material& m, const std::string& di
         ds.OQ[i] = qs[i - 1];
         if (!dataset::two_theta_from_q(ds, ds.OQ[i], 0.0, ds.OT[i]))
             return false;
+        if (m.two_theta_step > 0.0) {
+            ds.OT[i] = std::round(ds.OT[i] / m.two_theta_step) * m.two_theta_step;
+            if (!dataset::q_from_2theta(ds, ds.OT[i], 0.0, ds.OQ[i]))
+                return false;
+        }
     }
     console::TextFile f;
     std::string path = dir + m.name + ".CDT";
@@ -140,6 +148,19 @@ int main(int argc, char** argv)
          5.679, 15.202, 6.522, 90, 118.43, 90,
          [](int h, int k, int l) { return even(h + k + l) && (k != 0 || (even(h) && even(l))); },
          30},
+        // Malachite Cu2(CO3)(OH)2, primitive monoclinic P21/a (Zigan et al.
+        // 1977): h0l with h even, 0k0 with k even. Its short c axis puts many
+        // lines in the hk0 zone, a basis set the merit maps start from; the
+        // lines are rounded to 0.01 deg so that the maps look as they do for
+        // measured data.
+        {"MALACHIT", "Malachite Cu2CO3(OH)2, P21/a, a=9.502 b=11.974 c=3.240 A, beta=98.75",
+         9.502, 11.974, 3.240, 90, 98.75, 90,
+         [](int h, int k, int l) {
+             if (k == 0 && !even(h))
+                 return false;
+             return !(h == 0 && l == 0 && !even(k));
+         },
+         30, 0.01},
     };
 
     console::PosixBackend backend;
