@@ -1,252 +1,315 @@
-// The candidate lines of a chunk of trials: their generation within the
-// chunk's ellipsoids, the order they keep from chunk to chunk, each trial's
-// Q of them and their sorting.
+// The candidate lines of a segment of trials: those within reach of Qmax at
+// either end of it (so at every trial between, Q being linear in the
+// varying constant), merged where identical, with the order in which they
+// come into reach; and one trial's whole line list made the same way.
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstring>
+#include <cstdint>
+#include <limits>
 
+#include "cell/commands.hpp"
 #include "rivi/trial_fast_storage.hpp"
 
 namespace rivi {
 
 using namespace fast;
 
-// The candidates of a chunk of valid trials sharing Q(A), Q(B), Q(C): the
-// index triples of their boxes whose Q, bounded from below over the range of
-// each cross constant in the chunk, can reach Qmax. False when too many.
-bool TrialWorkspace::Storage::build(const TrialContext& c, const Q6& q0, const Q6* trials,
-                                    int nvalid)
+bool fast::column_reach(double Q3, double B, double C, double T, double& lo, double& hi)
 {
-    const FomState& f = *c.f;
-    double lo[7], hi[7];
-    int hmin = valid[0].hmin, hmax = valid[0].hmax, kmin = valid[0].kmin, kmax = valid[0].kmax;
-    int lmax = valid[0].lmax;
-    for (int i = 4; i <= 6; ++i)
-        lo[i] = hi[i] = trials[valid[0].t][i];
-    for (int v = 1; v < nvalid; ++v) {
-        const Valid& b = valid[v];
-        hmin = std::min(hmin, b.hmin);
-        hmax = std::max(hmax, b.hmax);
-        kmin = std::min(kmin, b.kmin);
-        kmax = std::max(kmax, b.kmax);
-        lmax = std::max(lmax, b.lmax);
-        for (int i = 4; i <= 6; ++i) {
-            lo[i] = std::min(lo[i], trials[b.t][i]);
-            hi[i] = std::max(hi[i], trials[b.t][i]);
-        }
+    const double disc = B * B - 4.0 * Q3 * (C - T);
+    if (std::isnan(disc)) {
+        // Nothing known: the whole column.
+        lo = -std::numeric_limits<double>::infinity();
+        hi = std::numeric_limits<double>::infinity();
+        return true;
     }
-    // Indices are kept in 16 bits.
-    if (std::max({-hmin, hmax, -kmin, kmax, lmax}) > 30000)
+    if (disc < 0.0)
         return false;
-    const bool skip_h0 = f.zero_level && f.zone_letter == 'A';
-    const bool skip_k0 = f.zero_level && f.zone_letter == 'B';
-    const int lmin = f.zero_level && f.zone_letter == 'C' ? 1 : 0;
-    const double Q1 = q0[1], Q2 = q0[2], Q3 = q0[3];
-    const double qmax = f.Qmax;
-    const double L = lmax;
-    const double cross_d = std::max(std::fabs(lo[4]), std::fabs(hi[4]));
-    const double cross_e = std::max(std::fabs(lo[5]), std::fabs(hi[5]));
-    const double cross_f = std::max(std::fabs(lo[6]), std::fabs(hi[6]));
-
-    int n = 0;
-    double largest_scale = qmax;
-    ext_hmin = ext_kmin = 1 << 30;
-    ext_hmax = ext_kmax = ext_lmax = -(1 << 30);
-    for (int hh = hmin; hh <= hmax; ++hh) {
-        if (skip_h0 && hh == 0)
-            continue;
-        const double x = hh;
-        for (int kk = kmin; kk <= kmax; ++kk) {
-            if (skip_k0 && kk == 0)
-                continue;
-            const double y = kk;
-            // Q >= Q3 l^2 + b l + c for every trial of the chunk (l >= 0).
-            const double b = std::min(y * lo[4], y * hi[4]) + std::min(x * lo[5], x * hi[5]);
-            const double cf = std::min(x * y * lo[6], x * y * hi[6]);
-            const double c0 = x * x * Q1 + y * y * Q2 + cf;
-            // A margin far above the rounding of any of the terms.
-            const double scale = qmax + x * x * Q1 + y * y * Q2 + std::fabs(x * y) * cross_f +
-                                 L * L * Q3 + L * (std::fabs(y) * cross_d + std::fabs(x) * cross_e);
-            const double reach = qmax + 1e-7 * scale;
-            largest_scale = std::max(largest_scale, scale);
-            const double disc = b * b - 4.0 * Q3 * (c0 - reach);
-            if (!(disc >= 0.0))
-                continue;
-            const double root = std::sqrt(disc);
-            const double l_low = std::ceil((-b - root) / (2.0 * Q3)) - 1.0;
-            const double l_high = std::floor((-b + root) / (2.0 * Q3)) + 1.0;
-            const int l1 = static_cast<int>(std::clamp<double>(l_low, lmin, lmax + 1));
-            const int l2 = static_cast<int>(std::clamp<double>(l_high, lmin - 1, lmax));
-            for (int ll = l1; ll <= l2; ++ll) {
-                if (ll == 0 && ((kk == 0 && hh <= 0) || (hh == 0 && kk < 0)))
-                    continue;  // 000 and the negative axial lines
-                if (n == max_candidates)
-                    return false;
-                Lines& x = fresh_lines;
-                x.diag[n] = hh * hh * Q1 + kk * kk * Q2 + ll * ll * Q3;
-                x.kl[n] = kk * ll;
-                x.hl[n] = hh * ll;
-                x.hk[n] = hh * kk;
-                x.h[n] = static_cast<std::int16_t>(hh);
-                x.k[n] = static_cast<std::int16_t>(kk);
-                x.l[n] = static_cast<std::int16_t>(ll);
-                x.ss[n] = hh * hh + kk * kk + ll * ll;
-                ext_hmin = std::min(ext_hmin, hh);
-                ext_hmax = std::max(ext_hmax, hh);
-                ext_kmin = std::min(ext_kmin, kk);
-                ext_kmax = std::max(ext_kmax, kk);
-                ext_lmax = std::max(ext_lmax, ll);
-                ++n;
-            }
-        }
-    }
-    ncand = n;
-    // Rounding moves a Q by far less than 1e-9 of the terms summed.
-    box_margin = 1e-9 * largest_scale;
-    keep_order(hmin, hmax, kmin, kmax, lmax);
+    const double root = std::sqrt(disc);
+    lo = std::ceil((-B - root) / (2.0 * Q3)) - 1.0;
+    hi = std::floor((-B + root) / (2.0 * Q3)) + 1.0;
     return true;
 }
 
-// Makes the new candidates (in fresh_lines) the chunk's lines, and orders
-// them as the previous chunk had them, new ones last. Without a previous
-// order, or with too large a box, `ordered` is off.
-void TrialWorkspace::Storage::keep_order(int hmin, int hmax, int kmin, int kmax, int lmax)
+namespace {
+
+// A widened root as an index within [low, high].
+int index_within(double x, int low, int high)
 {
-    const int n = ncand;
-    const long long nh = hmax - hmin + 1, nk = kmax - kmin + 1, nl = lmax + 1;
-    const int old_n = old_count;
-    old_count = n;
-    if (!ordered || nh * nk * nl > max_box) {
-        lines.swap(fresh_lines);
-        ordered = false;
-        return;
-    }
-    auto box_index = [&](int hh, int kk, int ll) {
-        return static_cast<int>(((hh - hmin) * nk + (kk - kmin)) * nl + ll);
-    };
-    ++stamp;
-    const Lines& y = fresh_lines;
-    for (int c = 0; c < n; ++c) {
-        const int b = box_index(y.h[c], y.k[c], y.l[c]);
-        stamp_of[b] = stamp;
-        place_of[b] = c;
-    }
-    const Lines& x = lines;  // the previous chunk's
-    int out = 0;
-    for (int e = 0; e < old_n; ++e) {
-        const int p = order[e].line;
-        if (x.h[p] < hmin || x.h[p] > hmax || x.k[p] < kmin || x.k[p] > kmax || x.l[p] > lmax)
-            continue;
-        const int b = box_index(x.h[p], x.k[p], x.l[p]);
-        if (stamp_of[b] != stamp)
-            continue;
-        const int c = place_of[b];
-        used[c] = stamp;
-        spare[out++] = Entry{order[e].key, c, y.ss[c]};
-    }
-    for (int c = 0; c < n; ++c)
-        if (used[c] != stamp)
-            spare[out++] = Entry{0.0, c, y.ss[c]};
-    order.swap(spare);
-    lines.swap(fresh_lines);
+    return static_cast<int>(std::clamp(x, static_cast<double>(low), static_cast<double>(high)));
 }
 
-// Each candidate's Q for trial q, the plain rule's sum term by term, as its
-// sort key; returns how many are lines (0 < Q <= Qmax), or -1 when a Q is
-// not positive. Lines beyond the trial's index box are not excluded here:
-// they lie outside its ellipsoid, so only those within rounding of Qmax can
-// be among the lines, which `outside_box` then looks at. Two candidates at a
-// time: each lane is the same sequence of IEEE operations as the rule.
-int TrialWorkspace::Storage::compute_keys(const TrialContext& c, const Q6& q)
+// A bound, far above rounding, on how much the sum of a line's six terms
+// can differ from its exact value, for indices up to H, K, L: 1e-9 of the
+// largest sum of the terms' magnitudes.
+double rounding_margin(double qmax, double H, double K, double L, const Q6& q, double m4,
+                       double m5, double m6)
 {
-    using v2d = double __attribute__((vector_size(16)));
-    using v2l = long long __attribute__((vector_size(16)));
-    const double qd = q[4], qe = q[5], qf = q[6];
-    const double qmax = c.f->Qmax;
-    const int n = ncand;
-    const double* diag = lines.diag.data();
-    const double* kl = lines.kl.data();
-    const double* hl = lines.hl.data();
-    const double* hk = lines.hk.data();
-    double* key = lines.key.data();
-    v2l below = {0, 0}, positive = {0, 0};  // minus the counts, per lane
-    int i = 0;
-    for (; i + 2 <= n; i += 2) {
-        v2d d, a, b, e;
-        std::memcpy(&d, diag + i, sizeof d);
-        std::memcpy(&a, kl + i, sizeof a);
-        std::memcpy(&b, hl + i, sizeof b);
-        std::memcpy(&e, hk + i, sizeof e);
-        const v2d Q = d + a * qd + b * qe + e * qf;
-        std::memcpy(key + i, &Q, sizeof Q);
-        below += Q <= qmax;
-        positive += Q > 0.0;
-    }
-    long long count = -(below[0] + below[1]);
-    long long good = -(positive[0] + positive[1]);
-    for (; i < n; ++i) {
-        const double Q = diag[i] + kl[i] * qd + hl[i] * qe + hk[i] * qf;
-        key[i] = Q;
-        count += Q <= qmax;
-        good += Q > 0.0;
-    }
-    return good == n ? static_cast<int>(count) : -1;
+    const double scale = qmax + H * H * std::fabs(q[1]) + K * K * std::fabs(q[2]) +
+                         L * L * std::fabs(q[3]) + K * L * m4 + H * L * m5 + H * K * m6;
+    return 1e-9 * scale;
 }
 
-// True when one of the first nlines sorted lines lies outside the trial's
-// index box (possible only within rounding of Qmax).
-bool TrialWorkspace::Storage::outside_box(const Valid& v, int nlines, double qmax) const
+std::uint64_t bits_of(double x) { return std::bit_cast<std::uint64_t>(x + 0.0); }  // -0 as +0
+
+} // namespace
+
+bool TrialWorkspace::Storage::prepare(const TrialContext& c, const Q6& qa, const Q6& qb,
+                                      const Diagonals& g)
 {
-    const bool whole = v.hmin <= ext_hmin && ext_hmax <= v.hmax && v.kmin <= ext_kmin &&
-                       ext_kmax <= v.kmax && ext_lmax <= v.lmax;
-    if (whole)
+    qmax = c.f->Qmax;
+    if (!enumerate(c, qa, qb, sides_of(qa, g), sides_of(qb, g)) || !merge_identical())
         return false;
-    const Lines& x = lines;
-    for (int e = nlines - 1; e >= 0 && order[e].key > qmax - box_margin; --e) {
-        const int p = order[e].line;
-        if (x.h[p] < v.hmin || x.h[p] > v.hmax || x.k[p] < v.kmin || x.k[p] > v.kmax ||
-            x.l[p] > v.lmax)
-            return true;
-    }
-    return false;
+    schedule(qa);
+    return true;
 }
 
-// Orders the candidates by this trial's keys: afresh after a chunk without
-// a previous order, else by repairing the previous trial's order, which is
-// nearly right.
-void TrialWorkspace::Storage::sort_keys()
+// Every line of the segment's index shape whose Q at the trial qa or qb
+// (its ends) is within reach. False when there are too many to hold.
+bool TrialWorkspace::Storage::enumerate(const TrialContext& c, const Q6& qa, const Q6& qb,
+                                        const Sides& sa, const Sides& sb)
 {
-    const int n = ncand;
-    const double* key = lines.key.data();
-    Entry* o = order.data();
-    if (!ordered) {
-        const std::int32_t* ss = lines.ss.data();
-        for (int c = 0; c < n; ++c)
-            o[c] = Entry{key[c], c, ss[c]};
-        std::sort(o, o + n, [](const Entry& a, const Entry& b) { return a.key < b.key; });
-        ordered = true;
-        return;
-    }
-    if (n == 0)
-        return;
-    double last = o[0].key = key[o[0].line];
-    for (int i = 1; i < n; ++i) {
-        const double k = key[o[i].line];
-        if (!(k < last)) {
-            o[i].key = last = k;
+    const FomState& f = *c.f;
+    Shape shape;
+    const int code = limits_code(qa);
+    shape.negative_h = !(code == 0 || code == 4);
+    shape.negative_k = !(code == 0 || code == 5 || code == 6);
+    shape.skip_h0 = f.zero_level && f.zone_letter == 'A';
+    shape.skip_k0 = f.zero_level && f.zone_letter == 'B';
+    shape.lmin = f.zero_level && f.zone_letter == 'C' ? 1 : 0;
+
+    // The reach of the indices at either end, a little beyond Qmax (far
+    // beyond the rounding margin), never beyond the automatic limits' cap.
+    constexpr double allowance = 1e-3;
+    const double s = std::sqrt(qmax * (1.0 + allowance)) / 100.0;
+    auto extent = [&](double side_a, double side_b) {
+        return std::min(std::floor(std::max(side_a, side_b) * s) + 1.0,
+                        static_cast<double>(dataset::max_index));
+    };
+    const double H = extent(sa.a, sb.a), K = extent(sa.b, sb.b), L = extent(sa.c, sb.c);
+    if (!(H >= 0.0 && K >= 0.0 && L >= 0.0))
+        return false;
+    const double columns = (shape.negative_h ? 2.0 * H + 1.0 : H + 1.0) *
+                           (shape.negative_k ? 2.0 * K + 1.0 : K + 1.0);
+    if (columns > static_cast<double>(max_columns))
+        return false;
+    const double m4 = std::max(std::fabs(qa[4]), std::fabs(qb[4]));
+    const double m5 = std::max(std::fabs(qa[5]), std::fabs(qb[5]));
+    const double m6 = std::max(std::fabs(qa[6]), std::fabs(qb[6]));
+    margin = rounding_margin(qmax, H, K, L, qa, m4, m5, m6);
+    if (!(margin <= allowance * qmax))
+        return false;
+    reach = qmax + margin;
+
+    lines.clear();
+    const int hmax = static_cast<int>(H), kmax = static_cast<int>(K), lmax = static_cast<int>(L);
+    const double Q1 = qa[1], Q2 = qa[2], Q3 = qa[3];
+    const bool both = qa[varying] != qb[varying];
+    for (int h = shape.negative_h ? -hmax : 0; h <= hmax; ++h) {
+        if (shape.skip_h0 && h == 0)
             continue;
+        const double x = h;
+        for (int k = shape.negative_k ? -kmax : 0; k <= kmax; ++k) {
+            if (shape.skip_k0 && k == 0)
+                continue;
+            const double y = k;
+            double lo, hi, lo_b, hi_b;
+            const double C0 = x * x * Q1 + y * y * Q2;
+            bool any = column_reach(Q3, y * qa[4] + x * qa[5], C0 + x * y * qa[6], reach, lo, hi);
+            if (both && column_reach(Q3, y * qb[4] + x * qb[5], C0 + x * y * qb[6], reach, lo_b,
+                                     hi_b)) {
+                lo = any ? std::min(lo, lo_b) : lo_b;
+                hi = any ? std::max(hi, hi_b) : hi_b;
+                any = true;
+            }
+            if (!any)
+                continue;
+            const int l1 = index_within(lo, shape.lmin, lmax + 1);
+            const int l2 = index_within(hi, shape.lmin - 1, lmax);
+            for (int l = l1; l <= l2; ++l) {
+                if (l == 0 && ((k == 0 && h <= 0) || (h == 0 && k < 0)))
+                    continue;  // 000 and the negative axial lines
+                const double d = h * h * Q1 + k * k * Q2 + l * l * Q3;
+                const double at_a = ((d + k * l * qa[4]) + h * l * qa[5]) + h * k * qa[6];
+                const double at_b = ((d + k * l * qb[4]) + h * l * qb[5]) + h * k * qb[6];
+                if (!(std::min(at_a, at_b) <= reach))
+                    continue;
+                if (static_cast<int>(lines.a0.size()) == max_candidates)
+                    return false;
+                add_line(h, k, l, qa);
+            }
         }
-        Entry item = o[i];
-        item.key = k;
-        int j = i;
-        do {
-            o[j] = o[j - 1];
-            --j;
-        } while (j > 0 && o[j - 1].key > k);
-        o[j] = item;
-        last = o[i].key;
     }
+    nlines = static_cast<int>(lines.a0.size());
+    return true;
+}
+
+// Line h k l with the fixed terms of the rule's sum taken from q.
+void TrialWorkspace::Storage::add_line(int h, int k, int l, const Q6& q)
+{
+    const double d = h * h * q[1] + k * k * q[2] + l * l * q[3];
+    double a = d, c = h * k, t1 = 0.0, t2 = 0.0;
+    if (varying == 4) {
+        c = k * l;
+        t1 = h * l * q[5];
+        t2 = h * k * q[6];
+    } else if (varying == 5) {
+        a = d + k * l * q[4];
+        c = h * l;
+        t2 = h * k * q[6];
+    } else {
+        a = (d + k * l * q[4]) + h * l * q[5];
+    }
+    lines.a0.push_back(a);
+    lines.cf.push_back(c);
+    lines.f1.push_back(t1);
+    lines.f2.push_back(t2);
+    lines.ss.push_back(h * h + k * k + l * l);
+}
+
+// Lines with the same terms have the same Q at every trial: with equal
+// h^2+k^2+l^2 the duplicate removal leaves one of them, so one is kept. With
+// unequal ones the outcome depends on the Shell sort: false.
+bool TrialWorkspace::Storage::merge_identical()
+{
+    std::size_t size = 16;
+    while (size < 2 * static_cast<std::size_t>(nlines))
+        size *= 2;
+    const std::size_t mask = size - 1;
+    slots.assign(size, -1);
+    LineTerms& x = lines;
+    int kept = 0;
+    for (int i = 0; i < nlines; ++i) {
+        std::uint64_t h = bits_of(x.a0[i]) * 0x9E3779B97F4A7C15ull;
+        h ^= bits_of(x.cf[i]) + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2);
+        h ^= bits_of(x.f1[i]) + 0x85EBCA77C2B2AE63ull + (h << 6) + (h >> 2);
+        h ^= bits_of(x.f2[i]) + 0xC2B2AE3D27D4EB4Full + (h << 6) + (h >> 2);
+        std::size_t slot = (h ^ (h >> 29)) & mask;
+        bool merged = false;
+        for (; slots[slot] >= 0; slot = (slot + 1) & mask) {
+            const int j = slots[slot];
+            if (x.a0[j] == x.a0[i] && x.cf[j] == x.cf[i] && x.f1[j] == x.f1[i] &&
+                x.f2[j] == x.f2[i]) {
+                if (x.ss[j] != x.ss[i])
+                    return false;
+                merged = true;
+                break;
+            }
+        }
+        if (merged)
+            continue;
+        slots[slot] = kept;
+        x.copy(kept, i);
+        ++kept;
+    }
+    nlines = kept;
+    return true;
+}
+
+// The lines in reach at the first trial (qa), in order, and those that come
+// into reach later, in the order they do.
+void TrialWorkspace::Storage::schedule(const Q6& qa)
+{
+    const double xa = qa[varying];
+    if (static_cast<int>(key.size()) < nlines + 2) {
+        key.resize(nlines + 2);
+        ord.resize(nlines + 2);
+        enter_id.resize(nlines);
+        enter_at.resize(nlines);
+    }
+    key[0] = 0.0;
+    auto comes_later = [&](int id, double q) { return lines.cf[id] * dir < 0.0 && q > reach; };
+    pairs.clear();
+    for (int id = 0; id < nlines; ++id) {
+        const double q = line_q(id, xa);
+        if (comes_later(id, q))
+            pairs.emplace_back((xa + (reach - q) / lines.cf[id]) * dir, id);
+    }
+    std::sort(pairs.begin(), pairs.end());
+    nenter = static_cast<int>(pairs.size());
+    next_enter = 0;
+    for (int e = 0; e < nenter; ++e) {
+        enter_at[e] = pairs[e].first * dir;
+        enter_id[e] = pairs[e].second;
+    }
+    pairs.clear();
+    for (int id = 0; id < nlines; ++id) {
+        const double q = line_q(id, xa);
+        if (!comes_later(id, q))
+            pairs.emplace_back(q, id);
+    }
+    std::sort(pairs.begin(), pairs.end());
+    nactive = static_cast<int>(pairs.size());
+    for (int i = 0; i < nactive; ++i)
+        ord[i] = pairs[i].second;
+    std::fill(above.begin(), above.end(), 1);
+}
+
+bool generate_trial_pruned(const FomState& f, const Q6& q, bool all_angles, LineList& out,
+                           char& reject)
+{
+    dataset::IndexRow limits{};
+    if (!validate_trial(f, q, all_angles, reject, limits))
+        return false;
+    const double qmax = f.Qmax;
+    if (is_row(q) || !(std::isfinite(qmax) && qmax > 0.0))
+        return generate_lines(f, q, limits, out, reject);
+
+    // The loops of generate_lines in their order, each column's l limited
+    // to those whose Q can reach Qmax.
+    const int hmin = limits[1], kmin = limits[3], lmax = limits[6];
+    int lmin = limits[5];
+    const bool skip_h0 = f.zero_level && f.zone_letter == 'A';
+    const bool skip_k0 = f.zero_level && f.zone_letter == 'B';
+    if (f.zero_level && f.zone_letter == 'C' && lmin < 1)
+        lmin = 1;
+    const double H = std::max(-hmin, limits[2]), K = std::max(-kmin, limits[4]), L = lmax;
+    const double T = qmax + rounding_margin(qmax, H, K, L, q, std::fabs(q[4]), std::fabs(q[5]),
+                                            std::fabs(q[6]));
+    int n = 0;
+    out.Q[0] = 0.0;
+    for (int h = hmin; h <= limits[2]; ++h) {
+        if (skip_h0 && h == 0)
+            continue;
+        const double x = h;
+        for (int k = kmin; k <= limits[4]; ++k) {
+            if (skip_k0 && k == 0)
+                continue;
+            const double y = k;
+            double lo, hi;
+            if (!column_reach(q[3], y * q[4] + x * q[5], x * x * q[1] + y * y * q[2] + x * y * q[6],
+                              T, lo, hi))
+                continue;
+            const int l2 = index_within(hi, lmin - 1, lmax);
+            for (int l = index_within(lo, lmin, lmax + 1); l <= l2; ++l) {
+                const double qhkl = h * h * q[1] + k * k * q[2] + l * l * q[3] + k * l * q[4] +
+                                    h * l * q[5] + h * k * q[6];
+                if (!(qhkl > 0.0 && qhkl <= qmax))
+                    continue;
+                if (l == 0 && ((k == 0 && h < 0) || (h == 0 && k < 0)))
+                    continue;
+                if (n == dataset::max_calc) {
+                    out.n = n;
+                    reject = 'n';
+                    return false;
+                }
+                ++n;
+                out.Q[n] = qhkl;
+                out.h[n] = h;
+                out.k[n] = k;
+                out.l[n] = l;
+            }
+        }
+    }
+    if (n < dataset::max_calc) {
+        ++n;
+        out.Q[n] = qmax;
+        out.h[n] = out.k[n] = out.l[n] = closing_index;
+    }
+    cell::sort_calculated(n, out.Q, out.h, out.k, out.l);
+    out.n = cell::remove_symmetry_duplicates(n, out.Q, out.h, out.k, out.l);
+    return true;
 }
 
 } // namespace rivi

@@ -80,7 +80,6 @@ void TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResul
     int parts = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
     parts = std::clamp(parts, 1, max_threads);
     parts = std::min(parts, std::max(1, n / min_points_per_thread));
-    last_parts_ = parts;
     if (parts == 1) {
         spaces_[0]->evaluate(c, trials, n, results);
         return;
@@ -101,15 +100,6 @@ void TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResul
     spaces_[0]->evaluate(c, trials, to, results);
     std::unique_lock<std::mutex> lock(mutex_);
     done_.wait(lock, [&] { return busy_ == 0; });
-}
-
-bool TrialEngine::lines_of(const TrialContext& c, const Q6* trial, LineList& out)
-{
-    // Only the workspaces of the last run: the others hold older trials.
-    for (int p = 0; p < last_parts_; ++p)
-        if (spaces_[p]->lines_of(c, trial, out))
-            return true;
-    return false;
 }
 
 TrialEngine& engine_of(FomState& f)
@@ -159,13 +149,11 @@ void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, 
         rejects[t] = r[t].reject;
     }
     // The calculated pattern of the last trial that reached generation, as
-    // the sequential calls would leave it: from the fast evaluator's sorted
-    // lines when they settle it, else made by the plain rules.
+    // the sequential calls would leave it.
     if (last_generated >= 0) {
         LineList list = dataset_lines(ds);
         char reject = ' ';
-        if (!engine.lines_of(c, &trials[last_generated], list))
-            generate_trial(f, trials[last_generated], f.use_calcfm, list, reject);
+        generate_trial_pruned(f, trials[last_generated], f.use_calcfm, list, reject);
         ds.Ncalc = list.n;
     }
     f.trials += n;

@@ -22,10 +22,6 @@ public:
     // trials[0..n-1] into results, on up to `threads` threads (0: every core).
     void run(const TrialContext& c, const Q6* trials, int n, TrialResult* results, int threads);
 
-    // The line list of the last trial of the last run, from the workspace
-    // that holds it (see TrialWorkspace::lines_of).
-    bool lines_of(const TrialContext& c, const Q6* trial, LineList& out);
-
     // A results buffer for n trials, kept between calls.
     TrialResult* results(int n);
 
@@ -48,7 +44,6 @@ private:
     TrialResult* job_results_ = nullptr;
     int job_n_ = 0;
     int job_parts_ = 0;
-    int last_parts_ = 0;  // workspaces that took part in the last run
 };
 
 // The session's engine, created on first use.

@@ -1,29 +1,29 @@
 // The fast trial evaluator. It computes the plain rules' figures exactly by
 // relying on these facts:
 // - a line's Q is the same sum of the same six products in the same order,
-//   so its double is identical; the diagonal part h^2 Q(A) + k^2 Q(B) +
-//   l^2 Q(C), summed first by the rule as well, is kept per candidate;
-// - every line of a trial lies inside its Q <= Qmax ellipsoid, so only the
-//   index triples that the ellipsoids of a run of trials (a chunk) can reach
-//   are candidates; a triple outside a trial's index box lies outside its
-//   ellipsoid, so only lines within rounding of Qmax need the box test;
-// - the figures depend on the sorted Q values left by the duplicate removal.
-//   Lines of equal Q and equal h^2+k^2+l^2 collapse to one whatever order
-//   the Shell sort gives them, and lines of distinct Q have one order. Only
-//   equal Q with unequal h^2+k^2+l^2 makes the outcome depend on the Shell
-//   sort's own order: such trials go to the plain rules;
-// - consecutive trials of a map row order their lines almost alike, so the
-//   previous order is repaired by insertion rather than sorted anew;
-// - the comparison reads the list only up to the first entry above the
-//   highest zone bound or observed line in use, so the list stops there;
-//   for M1 the walk over the observed lines goes along as the list is made.
+//   so its double is identical;
+// - along a segment (a map row) only one cross constant moves, so each
+//   line's Q is linear in it: the lines that can reach Qmax anywhere on the
+//   segment are found once, and each comes into reach, or leaves it, once;
+// - the lines in reach keep almost the same order from one trial to the
+//   next, so the last order is repaired by insertion rather than sorted anew;
+// - the duplicate removal changes nothing unless two neighbours in that
+//   order lie within its tolerance: one look at the gaps tells, and then the
+//   comparison reads the ordered keys as they are. Lines equal at every
+//   trial of the segment with equal h^2+k^2+l^2 were merged beforehand;
+//   the rare trial left with close neighbours has them removed here, and
+//   one whose outcome would depend on the Shell sort's order of equal Q
+//   values goes to the plain rules;
+// - a line beyond a trial's index box lies beyond its Q <= Qmax ellipsoid,
+//   so only a trial with a line within rounding of Qmax needs the box, and
+//   goes to the plain rules.
 #include "rivi/trial_fast.hpp"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
-#include "cell/commands.hpp"
 #include "console/utilities.hpp"
 #include "rivi/trial_fast_storage.hpp"
 
@@ -42,44 +42,43 @@ double angle_of(double cosine, double sine)
     return a < 0.0 ? a + 180.0 : a;
 }
 
-// The comparison of M mode walked along the list while it is made: each
-// observed line in use is compared when the first entry above it appears,
-// as the comparison's own walk would find it.
-struct MWalk {
-    const double* qobs;
-    const bool* use;
-    const double* qc;
-    int last;       // Nobsused
-    int i = 1;      // the next line to compare
-    int count = 0;  // lines compared
-    double S = 0.0;
-    int last_j = 0;
-
-    void skip_unused()
-    {
-        while (i <= last && !use[i])
-            ++i;
+// Trial q continues the segment before it (trial p): the same diagonal
+// constants and index shape, and at most the cross constant `varying`
+// moving, the same way as before. Both are set by the first step that moves.
+bool continues(const Q6& p, const Q6& q, int& varying, int& dir)
+{
+    if (is_row(q) || p[1] != q[1] || p[2] != q[2] || p[3] != q[3] ||
+        limits_code(p) != limits_code(q))
+        return false;
+    int moved = 0, step = 0;
+    for (int i = 4; i <= 6; ++i) {
+        if (p[i] == q[i])
+            continue;
+        if (moved != 0)
+            return false;
+        moved = i;
+        step = q[i] > p[i] ? 1 : (q[i] < p[i] ? -1 : 0);
     }
-    void at(int m)
-    {
-        while (i <= last && qc[m] > qobs[i]) {
-            const double q = qobs[i];
-            ++count;
-            const double d1 = q - qc[m - 1];
-            const double d2 = qc[m] - q;
-            S += d1 < d2 ? d1 : d2;  // a tie takes the entry above
-            last_j = m;
-            ++i;
-            skip_unused();
-        }
-    }
-};
+    if (moved == 0)
+        return true;
+    if (step == 0 || (varying != 0 && moved != varying) || (dir != 0 && step != dir))
+        return false;
+    varying = moved;
+    dir = step;
+    return true;
+}
 
 } // namespace
 
+int fast::limits_code(const Q6& q)
+{
+    return (std::fabs(q[4]) > cross_zero ? 4 : 0) + (std::fabs(q[5]) > cross_zero ? 5 : 0) +
+           (std::fabs(q[6]) > cross_zero ? 6 : 0);
+}
+
 // The validation of the plain rules (the powder-constants conversion, the
-// volume and angle tests, the automatic limits) reduced to what they decide,
-// each value computed with the conversion's own operations.
+// volume and angle tests) reduced to what they decide, each value computed
+// with the conversion's own operations.
 Diagonals::Diagonals(const Q6& q)
     : as(std::sqrt(q[1] / 10000.0)), bs(std::sqrt(q[2] / 10000.0)), cs(std::sqrt(q[3] / 10000.0)),
       product(as * bs * cs), to_cos{2.0 * bs * cs * 10000.0, 2.0 * cs * as * 10000.0,
@@ -88,11 +87,16 @@ Diagonals::Diagonals(const Q6& q)
 {
 }
 
+TrialWorkspace::Storage::Storage()
+    : key(2, 0.0), qc(dataset::max_calc + 2), pq(dataset::max_calc + 1), ph(dataset::max_calc + 1),
+      pk(dataset::max_calc + 1), pl(dataset::max_calc + 1)
+{
+}
+
 bool TrialWorkspace::Storage::validate(const TrialContext& c, const Q6& q, const Diagonals& g,
-                                       char& reject, Valid& v)
+                                       char& reject)
 {
     const FomState& f = *c.f;
-    const double as = g.as, bs = g.bs, cs = g.cs;
     if (!(g.product > 0.0) || !std::isfinite(g.product)) {
         reject = 'v';
         return false;
@@ -109,9 +113,6 @@ bool TrialWorkspace::Storage::validate(const TrialContext& c, const Q6& q, const
         reject = 'v';
         return false;
     }
-    double sin_star[3];
-    for (int i = 0; i < 3; ++i)
-        sin_star[i] = std::sqrt(1.0 - cos_star[i] * cos_star[i]);
     const double Vstar = 1e-6 * std::sqrt(g.q123 * r);
     const double V = 1.0 / Vstar;
     if (!(V > 0.0) || V > f.Vmax) {
@@ -128,145 +129,28 @@ bool TrialWorkspace::Storage::validate(const TrialContext& c, const Q6& q, const
             continue;
         if (std::fabs(cos_star[i]) < cos_clear)
             continue;
-        if (too_oblique(angle_of(cos_star[i], sin_star[i]), f.amin)) {
+        const double sine = std::sqrt(1.0 - cos_star[i] * cos_star[i]);
+        if (too_oblique(angle_of(cos_star[i], sine), f.amin)) {
             reject = 'a';
             return false;
         }
     }
-    const dataset::CellRow direct{0.0, bs * cs * V * sin_star[0], cs * as * V * sin_star[1],
-                                  as * bs * V * sin_star[2], 0.0, 0.0, 0.0};
-    dataset::IndexRow limits{};
-    cell::automatic_limits(direct, q, f.Qmax, limits);
-    v.hmin = limits[1];
-    v.hmax = limits[2];
-    v.kmin = limits[3];
-    v.kmax = limits[4];
-    v.lmax = limits[6];
     return true;
 }
 
-// The duplicate removal on the sorted lines (the first nlines) and the
-// closing entry, into qc[0..nq], up to its first entry above stop_above.
-// Lines of equal Q with equal h^2+k^2+l^2 leave one; a line within the
-// tolerance below one of equal h^2+k^2+l^2 goes. False when equal Q values
-// have unequal h^2+k^2+l^2: the outcome then depends on the Shell sort.
-template <typename Emitted>
-bool TrialWorkspace::Storage::merge(double qmax, int nlines, double stop_above, int& nq,
-                                    Emitted&& emitted)
+// The direct sides of a valid trial, as the conversion makes them.
+Sides TrialWorkspace::Storage::sides_of(const Q6& q, const Diagonals& g) const
 {
-    // The closing entry stands in the order after the lines while the list
-    // is made; the candidate it covers is put back after.
-    Entry* o = order.data();
-    const Entry covered = o[nlines];
-    o[nlines] = Entry{qmax, -1, closing_ss};
-    auto run = [&] {
-        double* out = qc.data();
-        int m = 0;
-        out[0] = 0.0;
-        double prev_q = o[0].key;
-        int prev_ss = o[0].ss;
-        for (int e = 1; e <= nlines; ++e) {
-            const double Q = o[e].key;
-            const int s = o[e].ss;
-            if (Q == prev_q) {
-                if (s != prev_ss)
-                    return false;
-                continue;  // the earlier of the two goes
-            }
-            if (!(s == prev_ss && !(std::fabs(prev_q - Q) > tolerance))) {
-                out[++m] = prev_q;
-                emitted(m);
-                if (prev_q > stop_above) {
-                    nq = m;
-                    return true;
-                }
-            }
-            prev_q = Q;
-            prev_ss = s;
-        }
-        out[++m] = prev_q;
-        emitted(m);
-        nq = m;
-        return true;
-    };
-    const bool settled = run();
-    o[nlines] = covered;
-    return settled;
-}
-
-// The same, whole and with the survivors' indices, into `list`: also false
-// when a survivor's indices depend on the Shell sort's order.
-bool TrialWorkspace::Storage::merge_with_indices(double qmax, int nlines, LineList& list)
-{
-    const int total = nlines + 1;  // the closing entry last
-    const Lines& x = lines;
-    const Entry* o = order.data();
-    auto q_of = [&](int e) { return e < nlines ? o[e].key : qmax; };
-    auto ss_of = [&](int e) { return e < nlines ? static_cast<int>(o[e].ss) : closing_ss; };
-    auto indices = [&](int e, int& hh, int& kk, int& ll) {
-        if (e < nlines) {
-            hh = x.h[o[e].line];
-            kk = x.k[o[e].line];
-            ll = x.l[o[e].line];
-        } else {
-            hh = kk = ll = closing_index;
-        }
-    };
-
-    int nq = 0;
-    list.Q[0] = 0.0;
-    bool pending = false;  // the previous class's survivor, not yet kept
-    double prev_q = 0.0;
-    int prev_ss = 0;
-    int sh = 0, sk = 0, sl = 0;  // its indices
-    int e = 0;
-    while (e < total) {
-        const double Q = q_of(e);
-        const int s0 = ss_of(e);
-        int end = e + 1;
-        while (end < total && q_of(end) == Q) {
-            if (ss_of(end) != s0)
-                return false;
-            ++end;
-        }
-        const bool near_prev = pending && !(std::fabs(prev_q - Q) > tolerance);
-        // The previous survivor goes when this class repeats its h^2+k^2+l^2.
-        if (pending && !(near_prev && prev_ss == s0)) {
-            ++nq;
-            list.Q[nq] = prev_q;
-            list.h[nq] = sh;
-            list.k[nq] = sk;
-            list.l[nq] = sl;
-        }
-        // This class's survivor is its last line in the Shell sort's order:
-        // one line, or h k 0 with -h -k 0, whose survivor has k > 0. Its h
-        // and k are negated when l = 0, k < 0 and a line within the
-        // tolerance precedes it.
-        indices(end - 1, sh, sk, sl);
-        if (end - e == 2) {
-            int h0, k0, l0;
-            indices(e, h0, k0, l0);
-            if (!(l0 == 0 && sl == 0 && h0 == -sh && k0 == -sk))
-                return false;
-        } else if (end - e > 2) {
-            return false;
-        }
-        if (sl == 0 && sk < 0 && (end - e > 1 || near_prev)) {
-            sh = -sh;
-            sk = -sk;
-        }
-        pending = true;
-        prev_q = Q;
-        prev_ss = s0;
-        e = end;
+    double cos_star[3], sin_star[3];
+    for (int i = 0; i < 3; ++i) {
+        cos_star[i] = q[4 + i] / g.to_cos[i];
+        sin_star[i] = std::sqrt(1.0 - cos_star[i] * cos_star[i]);
     }
-    ++nq;
-    list.Q[nq] = prev_q;
-    list.h[nq] = sh;
-    list.k[nq] = sk;
-    list.l[nq] = sl;
-    list.n = nq;
-    return true;
+    const double r = 1.0 - cos_star[0] * cos_star[0] - cos_star[1] * cos_star[1] -
+                     cos_star[2] * cos_star[2] + 2.0 * cos_star[0] * cos_star[1] * cos_star[2];
+    const double V = 1.0 / (1e-6 * std::sqrt(g.q123 * r));
+    return Sides{g.bs * g.cs * V * sin_star[0], g.cs * g.as * V * sin_star[1],
+                 g.as * g.bs * V * sin_star[2]};
 }
 
 // A trial the plain rules settle, in the plain list.
@@ -285,82 +169,217 @@ void TrialWorkspace::Storage::plain(const TrialContext& c, const Q6& q, TrialRes
                          r.mNobscount);
 }
 
-// Trials sharing Q(A), Q(B), Q(C); lists stop above `top`.
-void TrialWorkspace::Storage::chunk(const TrialContext& c, const Q6* trials, int n,
-                                    TrialResult* results, double top)
+// The trials of one segment: validated, then those that pass evaluated in
+// order over the segment's lines.
+void TrialWorkspace::Storage::segment(const TrialContext& c, const Q6* trials, int n,
+                                      TrialResult* results, int varying_constant, int direction)
 {
-    const FomState& f = *c.f;
-    int nvalid = 0;
-    const Diagonals diagonals(trials[0]);
+    const Diagonals g(trials[0]);
+    if (static_cast<int>(valid.size()) < n)
+        valid.resize(n);
+    int first = -1, last = -1;
     for (int t = 0; t < n; ++t) {
         results[t] = TrialResult{};
-        if (is_row(trials[t])) {
-            held = nullptr;
-            plain(c, trials[t], results[t]);
-            continue;
+        valid[t] = validate(c, trials[t], g, results[t].reject);
+        if (valid[t]) {
+            first = first < 0 ? t : first;
+            last = t;
         }
-        Valid v;
-        v.t = t;
-        if (validate(c, trials[t], diagonals, results[t].reject, v))
-            valid[nvalid++] = v;
     }
-    if (nvalid == 0)
+    if (first < 0)
         return;
-    const bool built = build(c, trials[valid[0].t], trials, nvalid);
-    for (int i = 0; i < nvalid; ++i) {
-        const Q6& q = trials[valid[i].t];
-        TrialResult& r = results[valid[i].t];
-        if (!built) {
-            held = nullptr;
-            plain(c, q, r);
+    varying = varying_constant == 0 ? 6 : varying_constant;
+    dir = first == last ? 0 : direction;
+    const bool prepared = prepare(c, trials[first], trials[last], g);
+    for (int t = first; t <= last; ++t) {
+        if (!valid[t])
             continue;
-        }
-        r.generated = true;
-        held = nullptr;
-        const int nlines = compute_keys(c, q);
-        if (nlines < 0) {
-            plain(c, q, r);
-            continue;
-        }
-        sort_keys();
-        if (outside_box(valid[i], nlines, f.Qmax)) {
-            plain(c, q, r);
-            continue;
-        }
-        if (nlines > dataset::max_calc) {
-            r.reject = 'n';
-            continue;
-        }
-        held = nullptr;
-        if (nlines == dataset::max_calc || !compare(c, nlines, top, r)) {
-            plain(c, q, r);
-            continue;
-        }
-        held = &q;
-        held_lines = nlines;
+        if (prepared)
+            evaluate_trial(c, trials[t], results[t]);
+        else
+            plain(c, trials[t], results[t]);
     }
 }
 
-// The duplicate removal and the comparison of the sorted lines; false when
-// the plain rules must settle the trial.
-bool TrialWorkspace::Storage::compare(const TrialContext& c, int nlines, double top, TrialResult& r)
+// One trial of the prepared segment.
+void TrialWorkspace::Storage::evaluate_trial(const TrialContext& c, const Q6& q, TrialResult& r)
 {
     const FomState& f = *c.f;
+    const double x = q[varying];
+    r.generated = true;
+    for (; next_enter < nenter && (x - enter_at[next_enter]) * dir >= 0.0; ++next_enter)
+        ord[nactive++] = enter_id[next_enter];
+    const bool apart = order_keys(x);
+    // Lines above reach and rising have left it for good.
+    while (nactive > 0 && key[nactive] > reach && lines.cf[ord[nactive - 1]] * dir > 0.0)
+        --nactive;
+    int n = nactive;
+    while (n > 0 && key[n] > qmax)
+        --n;
+    if (n >= dataset::max_calc || (n > 0 && (!(key[1] > 0.0) || key[n] > qmax - margin))) {
+        plain(c, q, r);
+        return;
+    }
+    // The closing entry stands after the lines while they are compared.
+    const double covered = key[n + 1];
+    key[n + 1] = qmax;
+    bool clear = n == 0 || qmax - key[n] > tolerance;
+    for (int i = 2; clear && !apart && i <= n; ++i)
+        clear = key[i] - key[i - 1] > tolerance;  // close ones above Qmax do not count
     int nq = 0;
-    if (c.mchar != 'M') {
-        if (!merge(f.Qmax, nlines, top, nq, [](int) {}))
-            return false;
+    if (clear && c.mchar == 'M' && used_ascending) {
+        r.value = m1_walk(n + 1, r.mNobscount);
+    } else if (clear) {
+        r.value = fm_compare(c.qobs, f.zones, c.use, key.data(), n + 1, rules_of(f, c.mchar),
+                             r.mNobscount);
+    } else if (duplicates_removed(n, nq)) {
         r.value = fm_compare(c.qobs, f.zones, c.use, qc.data(), nq, rules_of(f, c.mchar),
                              r.mNobscount);
-        return true;
+    } else {
+        key[n + 1] = covered;
+        plain(c, q, r);
+        return;
     }
-    MWalk walk{c.qobs, c.use, qc.data(), f.Nobsused};
-    walk.skip_unused();
-    if (!merge(f.Qmax, nlines, top, nq, [&walk](int m) { walk.at(m); }))
-        return false;
-    r.mNobscount = walk.count;
-    r.value = walk.count < 1 ? 0.0 : m1_figure(walk.count, qc[walk.last_j], walk.last_j, walk.S);
+    key[n + 1] = covered;
+}
+
+// The comparison of M mode over key[0..ncalc] when the lines in use are in
+// ascending order: each line's first entry above it is then the one the
+// comparison's walk finds, and is looked for from where it was at the last
+// trial.
+double TrialWorkspace::Storage::m1_walk(int ncalc, int& count)
+{
+    const double* k = key.data();
+    const double* obs = used_q.data();
+    int* hint = above.data();
+    const int lines_in_use = nused;
+    double S = 0.0;
+    int last_j = 0;
+    int compared = 0;
+    for (int u = 0; u < lines_in_use; ++u) {
+        const double q = obs[u];
+        int j = std::min(hint[u], ncalc);
+        if (k[j] > q) {
+            while (j > 1 && k[j - 1] > q)
+                --j;
+        } else {
+            while (j <= ncalc && k[j] <= q)
+                ++j;
+        }
+        hint[u] = j;
+        if (j > ncalc)
+            break;  // no entry above: the walk ends
+        ++compared;
+        const double d1 = q - k[j - 1];
+        const double d2 = k[j] - q;
+        S += d1 < d2 ? d1 : d2;  // a tie takes the entry above
+        last_j = j;
+    }
+    count = compared;
+    return compared < 1 ? 0.0 : m1_figure(compared, k[last_j], last_j, S);
+}
+
+// Each line's Q in reach for the varying constant at x, put in order as it
+// comes: the last trial's order is nearly right, so a line out of it moves
+// back by insertion. False when two neighbours lie within the tolerance.
+template <int V>
+bool TrialWorkspace::Storage::order_keys_for(double x)
+{
+    const double* A = lines.a0.data();
+    const double* C = lines.cf.data();
+    const double* F1 = lines.f1.data();
+    const double* F2 = lines.f2.data();
+    std::int32_t* o = ord.data();
+    double* k = key.data();  // place i has k[i + 1]
+    const int n = nactive;
+    bool apart = true;
+    double prev = -std::numeric_limits<double>::infinity();
+    for (int i = 0; i < n; ++i) {
+        const int id = o[i];
+        double q = A[id] + C[id] * x;
+        if constexpr (V == 4)
+            q = (q + F1[id]) + F2[id];
+        else if constexpr (V == 5)
+            q = q + F2[id];
+        if (q - prev > tolerance) [[likely]] {
+            k[i + 1] = q;
+            prev = q;
+            continue;
+        }
+        if (!(q < prev)) {
+            apart = false;
+            k[i + 1] = q;
+            prev = q;
+            continue;
+        }
+        int j = i;
+        do {
+            k[j + 1] = k[j];
+            o[j] = o[j - 1];
+            --j;
+        } while (j > 0 && k[j] > q);
+        k[j + 1] = q;
+        o[j] = id;
+        // Its new neighbours; the others kept theirs.
+        apart = apart && (j == 0 || q - k[j] > tolerance) && k[j + 2] - q > tolerance;
+    }
+    return apart;
+}
+
+bool TrialWorkspace::Storage::order_keys(double x)
+{
+    switch (varying) {
+    case 4: return order_keys_for<4>(x);
+    case 5: return order_keys_for<5>(x);
+    default: return order_keys_for<6>(x);
+    }
+}
+
+// The duplicate removal on the ordered lines 1..n and the closing entry
+// (key[n + 1]) into qc[0..nq]: a line within the tolerance below one of
+// equal h^2+k^2+l^2 goes. False when equal Q values have unequal
+// h^2+k^2+l^2: the outcome then depends on the Shell sort.
+bool TrialWorkspace::Storage::duplicates_removed(int n, int& nq)
+{
+    auto ss_of = [&](int e) { return e <= n ? lines.ss[ord[e - 1]] : closing_ss; };
+    double* out = qc.data();
+    int m = 0;
+    out[0] = 0.0;
+    double prev_q = key[1];
+    int prev_ss = ss_of(1);
+    for (int e = 2; e <= n + 1; ++e) {
+        const double Q = key[e];
+        const int s = ss_of(e);
+        if (Q == prev_q) {
+            if (s != prev_ss)
+                return false;
+            continue;  // the same line again
+        }
+        if (!(s == prev_ss && !(std::fabs(prev_q - Q) > tolerance)))
+            out[++m] = prev_q;
+        prev_q = Q;
+        prev_ss = s;
+    }
+    out[++m] = prev_q;
+    nq = m;
     return true;
+}
+
+// The observed lines in use, once per run.
+void TrialWorkspace::Storage::take_context(const TrialContext& c)
+{
+    const int last = std::min(c.f->Nobsused, dataset::max_obs);
+    used_q.resize(std::max(last, 0));
+    above.resize(std::max(last, 0));
+    nused = 0;
+    used_ascending = true;
+    for (int i = 1; i <= last; ++i) {
+        if (!c.use[i])
+            continue;
+        if (nused > 0 && !(c.qobs[i] >= used_q[nused - 1]))
+            used_ascending = false;
+        used_q[nused++] = c.qobs[i];
+    }
 }
 
 TrialWorkspace::TrialWorkspace() : m(std::make_unique<Storage>()) {}
@@ -368,35 +387,23 @@ TrialWorkspace::~TrialWorkspace() = default;
 
 void TrialWorkspace::evaluate(const TrialContext& c, const Q6* trials, int n, TrialResult* results)
 {
-    // The comparison reads entries up to the first above every zone bound
-    // and observed line it looks at.
-    const FomState& f = *c.f;
-    double top = 0.0;
-    const int last = std::min(f.Nobsused, dataset::max_obs);
-    for (int i = 1; i <= last; ++i) {
-        if (!c.use[i])
+    m->take_context(c);
+    const double qmax = c.f->Qmax;
+    const bool reachable = std::isfinite(qmax) && qmax > 0.0;
+    int t = 0;
+    while (t < n) {
+        if (!reachable || is_row(trials[t])) {
+            m->plain(c, trials[t], results[t]);
+            ++t;
             continue;
-        if (c.qobs[i] > top)
-            top = c.qobs[i];
-        if (f.zones.Qbound[i + 1] > top)
-            top = f.zones.Qbound[i + 1];
-    }
-    m->ordered = false;  // the last order kept came from elsewhere
-    m->held = nullptr;
-    int start = 0;
-    while (start < n) {
-        int end = start + 1;
-        while (end < n && end - start < chunk_trials && trials[end][1] == trials[start][1] &&
-               trials[end][2] == trials[start][2] && trials[end][3] == trials[start][3])
+        }
+        int varying = 0, dir = 0;
+        int end = t + 1;
+        while (end < n && continues(trials[end - 1], trials[end], varying, dir))
             ++end;
-        m->chunk(c, trials + start, end - start, results + start, top);
-        start = end;
+        m->segment(c, trials + t, end - t, results + t, varying, dir);
+        t = end;
     }
-}
-
-bool TrialWorkspace::lines_of(const TrialContext& c, const Q6* trial, LineList& out)
-{
-    return m->held == trial && m->merge_with_indices(c.f->Qmax, m->held_lines, out);
 }
 
 } // namespace rivi

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
 #include "rivi/trial_rules.hpp"
 
@@ -38,14 +37,15 @@ public:
     // trials[0..n-1] into results[0..n-1].
     void evaluate(const TrialContext& c, const Q6* trials, int n, TrialResult* results);
 
-    // The whole line list of `trial`, as the plain rules leave it, when it
-    // is the last trial of a run that this workspace evaluated itself and
-    // its indices do not depend on the Shell sort's order.
-    bool lines_of(const TrialContext& c, const Q6* trial, LineList& out);
-
 private:
     struct Storage;
     std::unique_ptr<Storage> m;
 };
+
+// The line list of trial q as the plain rules leave it (generate_trial),
+// the same list made without visiting the index triples of each column that
+// lie beyond Qmax.
+bool generate_trial_pruned(const FomState& f, const Q6& q, bool all_angles, LineList& out,
+                           char& reject);
 
 } // namespace rivi

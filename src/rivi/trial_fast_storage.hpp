@@ -1,6 +1,6 @@
-// The fast evaluator's working storage: the candidate lines of a chunk of
-// trials, their order, and the lists it compares; shared by the files of
-// the fast evaluator only.
+// The fast evaluator's working storage: the candidate lines of a segment of
+// trials, the order of those in reach, and the lists it compares; shared by
+// the files of the fast evaluator only.
 #pragma once
 
 #include <cstdint>
@@ -13,55 +13,15 @@ namespace rivi {
 
 namespace fast {
 
-constexpr int chunk_trials = 32;          // trials sharing one candidate set
-constexpr int max_candidates = 1 << 16;
-constexpr int max_box = 1 << 18;          // index triples that keep their order
-constexpr double tolerance = 0.0001;      // duplicate removal, QU.
-constexpr double flat_cell = 1e-9;        // as the powder-constants conversion
+constexpr double tolerance = 0.0001;         // duplicate removal, QU.
+constexpr double flat_cell = 1e-9;           // as the powder-constants conversion
+constexpr double cross_zero = 1e-7;          // as the automatic limits
 constexpr int closing_ss = 3 * closing_index * closing_index;
-
-// A trial that passed validation, with its index box.
-struct Valid {
-    int t = 0;  // its place in the run
-    int hmin = 0, hmax = 0, kmin = 0, kmax = 0, lmax = 0;
-};
-
-// Candidate lines as a structure of arrays, in the order of their
-// generation: what the rule's sum needs from each, and its Q for the
-// current trial.
-struct Lines {
-    std::vector<double> key;               // Q for the current trial
-    std::vector<double> diag;              // h^2 Q(A) + k^2 Q(B) + l^2 Q(C), summed as the rule does
-    std::vector<double> kl, hl, hk;        // the index products of the cross terms
-    std::vector<std::int32_t> ss;          // h^2 + k^2 + l^2
-    std::vector<std::int16_t> h, k, l;
-
-    explicit Lines(int n) : key(n), diag(n), kl(n), hl(n), hk(n), ss(n), h(n), k(n), l(n) {}
-
-    void swap(Lines& other)
-    {
-        key.swap(other.key);
-        diag.swap(other.diag);
-        kl.swap(other.kl);
-        hl.swap(other.hl);
-        hk.swap(other.hk);
-        ss.swap(other.ss);
-        h.swap(other.h);
-        k.swap(other.k);
-        l.swap(other.l);
-    }
-};
-
-// A candidate in the sorted order: small, so that repairing the order
-// moves little.
-struct Entry {
-    double key;
-    std::int32_t line;  // its place in Lines
-    std::int32_t ss;
-};
+constexpr int max_candidates = 1 << 17;      // candidate lines of one segment
+constexpr long long max_columns = 1 << 20;   // (h, k) columns looked at for one segment
 
 // What the conversion derives from Q(A), Q(B) and Q(C) alone, once for the
-// trials of a chunk, by the conversion's own operations.
+// trials of a segment, by the conversion's own operations.
 struct Diagonals {
     explicit Diagonals(const Q6& q);
     double as, bs, cs;  // a*, b*, c*
@@ -70,69 +30,136 @@ struct Diagonals {
     double q123;        // Q(A) Q(B) Q(C)
 };
 
+// The direct cell sides of a valid trial: how far its indices reach.
+struct Sides {
+    double a = 0.0, b = 0.0, c = 0.0;
+};
+
+// The index half-spaces of the automatic limits and the zero-level
+// suppression, shared by every trial of a segment.
+struct Shape {
+    bool negative_h = true, negative_k = true;
+    bool skip_h0 = false, skip_k0 = false;
+    int lmin = 0;
+};
+
+// Which half-spaces the automatic limits open for trial q: they follow the
+// cross constants that are not (nearly) zero.
+int limits_code(const Q6& q);
+
+// The l of column h, k whose Q = Q3 l^2 + B l + C can reach T, widened by
+// one on each side; false when none can.
+bool column_reach(double Q3, double B, double C, double T, double& lo, double& hi);
+
+// Lines by their terms (structure of arrays): Q is ((a0 + cf x) + f1) + f2
+// when Q(D) varies, (a0 + cf x) + f2 when Q(E) does, a0 + cf x when Q(F)
+// does; ss is h^2+k^2+l^2.
+struct LineTerms {
+    std::vector<double> a0, cf, f1, f2;
+    std::vector<std::int32_t> ss;
+
+    void clear()
+    {
+        a0.clear();
+        cf.clear();
+        f1.clear();
+        f2.clear();
+        ss.clear();
+    }
+    void copy(int to, int from)
+    {
+        a0[to] = a0[from];
+        cf[to] = cf[from];
+        f1[to] = f1[from];
+        f2[to] = f2[from];
+        ss[to] = ss[from];
+    }
+};
+
 } // namespace fast
 
+// A segment is a run of trials sharing Q(A), Q(B), Q(C), two cross
+// constants and the index shape, the third cross constant (`varying`, 4..6)
+// moving one way. A line's Q is then linear in that constant: with the
+// rule's terms t4, t5, t6 summed in its order, Q = ((d + t4) + t5) + t6, the
+// fixed terms are kept per line and only the varying one is formed per trial.
 struct TrialWorkspace::Storage {
-    using Lines = fast::Lines;
-    using Entry = fast::Entry;
-    using Valid = fast::Valid;
     using Diagonals = fast::Diagonals;
+    using Sides = fast::Sides;
+    using Shape = fast::Shape;
 
-    // The candidates of the current chunk, and their order by the last
-    // trial's keys.
-    int ncand = 0;
-    Lines lines{fast::max_candidates}, fresh_lines{fast::max_candidates};
-    std::vector<Entry> order;
-    bool ordered = false;  // `order` holds a previous trial's order
-    int old_count = 0;     // how many entries it holds
-    int ext_hmin = 0, ext_hmax = 0, ext_kmin = 0, ext_kmax = 0, ext_lmax = 0;
-    double box_margin = 0.0;  // how near Qmax a line outside a trial's box can come
+    // ---- the segment ----
+    int varying = 6;        // the cross constant that moves
+    int dir = 0;            // +1 rising, -1 falling, 0 fixed
+    double qmax = 0.0;
+    double margin = 0.0;    // far above any rounding of a line's Q
+    double reach = 0.0;     // qmax + margin: lines above it do not count
 
-    // A new chunk takes the previous order for the lines the two share:
-    // each index triple of the chunk's box has a slot stamped with the
-    // chunk's number and the new candidate's place.
-    std::vector<std::uint32_t> stamp_of, used;
-    std::vector<int> place_of;
-    std::vector<Entry> spare;
-    std::uint32_t stamp = 0;
+    // The candidate lines: every line whose Q can reach `reach` at some
+    // trial of the segment, those identical at every trial merged.
+    int nlines = 0;
+    fast::LineTerms lines;
 
-    // The compared list (entry 0 the origin).
+    // Lines out of reach at the segment's start that come into it, in the
+    // order they do, with the varying constant at which they do.
+    int nenter = 0, next_enter = 0;
+    std::vector<std::int32_t> enter_id;
+    std::vector<double> enter_at;
+
+    // The lines in reach (their candidates' numbers), ordered by their Q at
+    // the last trial: line ord[i] has key[i + 1]; key[0] is the origin.
+    int nactive = 0;
+    std::vector<std::int32_t> ord;
+    std::vector<double> key;
+
+    // The observed lines in use (1..Nobsused) and, for M1, where the search
+    // for the first entry above each of them ended at the last trial.
+    int nused = 0;
+    bool used_ascending = true;
+    std::vector<double> used_q;
+    std::vector<int> above;
+
+    // Scratch: the compared list when duplicates go, the validity of a
+    // segment's trials, the plain rules' list, the merging of lines.
     std::vector<double> qc;
-
-    // The plain rules' list for the trials handed to them.
+    std::vector<char> valid;
     std::vector<double> pq;
     std::vector<int> ph, pk, pl;
-
-    Valid valid[fast::chunk_trials];
+    std::vector<std::int32_t> slots;
+    std::vector<std::pair<double, std::int32_t>> pairs;
 
     // |cosine| below this: the angle is clear of the minimum (no arctangent).
     double amin_seen = -1.0, cos_clear = 0.0;
 
-    Storage()
-        : order(fast::max_candidates + 1), stamp_of(fast::max_box, 0), used(fast::max_candidates, 0),
-          place_of(fast::max_box),
-          spare(fast::max_candidates),
-          qc(dataset::max_calc + 2), pq(dataset::max_calc + 1), ph(dataset::max_calc + 1),
-          pk(dataset::max_calc + 1), pl(dataset::max_calc + 1)
-    {
-    }
+    Storage();
 
-    bool validate(const TrialContext& c, const Q6& q, const Diagonals& g, char& reject, Valid& v);
-    bool build(const TrialContext& c, const Q6& q0, const Q6* trials, int nvalid);
-    void keep_order(int hmin, int hmax, int kmin, int kmax, int lmax);
-    int compute_keys(const TrialContext& c, const Q6& q);
-    bool outside_box(const Valid& v, int nlines, double qmax) const;
-    void sort_keys();
-    template <typename Emitted>
-    bool merge(double qmax, int nlines, double stop_above, int& nq, Emitted&& emitted);
-    bool compare(const TrialContext& c, int nlines, double top, TrialResult& r);
-    bool merge_with_indices(double qmax, int nlines, LineList& list);
+    bool validate(const TrialContext& c, const Q6& q, const Diagonals& g, char& reject);
+    Sides sides_of(const Q6& q, const Diagonals& g) const;
+    void segment(const TrialContext& c, const Q6* trials, int n, TrialResult* results,
+                 int varying_constant, int direction);
+    bool prepare(const TrialContext& c, const Q6& qa, const Q6& qb, const Diagonals& g);
+    bool enumerate(const TrialContext& c, const Q6& qa, const Q6& qb, const Sides& sa,
+                   const Sides& sb);
+    void add_line(int h, int k, int l, const Q6& q);
+    bool merge_identical();
+    void schedule(const Q6& qa);
+    void take_context(const TrialContext& c);
+    double m1_walk(int ncalc, int& count);
+    void evaluate_trial(const TrialContext& c, const Q6& q, TrialResult& r);
+    bool order_keys(double x);
+    template <int V>
+    bool order_keys_for(double x);
+    bool duplicates_removed(int n, int& nq);
     void plain(const TrialContext& c, const Q6& q, TrialResult& r);
-    void chunk(const TrialContext& c, const Q6* trials, int n, TrialResult* results, double top);
 
-    // The last trial whose lines this workspace holds sorted, and how many.
-    const Q6* held = nullptr;
-    int held_lines = 0;
+    double line_q(int id, double x) const
+    {
+        switch (varying) {
+        case 4: return ((lines.a0[id] + lines.cf[id] * x) + lines.f1[id]) + lines.f2[id];
+        case 5: return (lines.a0[id] + lines.cf[id] * x) + lines.f2[id];
+        default: return lines.a0[id] + lines.cf[id] * x;
+        }
+    }
 };
 
 } // namespace rivi
