@@ -33,8 +33,8 @@ int entries_in_zone(const LineZones& z, int i, const double* qcalc, int ncalc, i
     return count;
 }
 
-// The chance probability P of a line with discrepancy d and n entries in a
-// zone of half-width w.
+} // namespace
+
 double chance_probability(int n, double d, double w, const CompareRules& r)
 {
     double p = n == 0 ? 1.0 : n * d / w;
@@ -49,7 +49,35 @@ double chance_probability(int n, double d, double w, const CompareRules& r)
     return p;
 }
 
-} // namespace
+void ProbabilitySums::add(double P, bool product)
+{
+    if (P != 1.0)
+        ++nP;
+    ir_sum += 1.0 - P;
+    if (product) {
+        G_mantissa *= P;
+        if (G_mantissa > 0.0 && G_mantissa < 0x1p-500) {
+            G_mantissa *= 0x1p500;  // exact: a power of two
+            G_exponent -= 500;
+        }
+    }
+}
+
+double ProbabilitySums::figure(const CompareRules& r, int count) const
+{
+    if (r.Mchar == 'I')
+        return count < 1 || ir_sum < 0.0 ? 0.0 : ir_sum;
+    // G = 1 also when the product is 0 (a P of 0: new rule with Pmin 0);
+    // otherwise its n-th root e^(ln G / n), 1 when G is 1.
+    double G = 1.0;
+    const int n = r.new_Pr_formula ? nP : count;
+    if (count >= 1 && G_mantissa > 0.0 && n >= 1 && !(G_mantissa == 1.0 && G_exponent == 0)) {
+        const double ln_G = std::log(G_mantissa) + G_exponent * std::numbers::ln2;
+        G = std::exp(ln_G / n);
+    }
+    const double Pr = 0.5 / G;
+    return r.new_Pr_formula ? Pr / 3.0 : Pr;
+}
 
 double fm_compare(const double* qobs, const LineZones& z, const bool* use, const double* qcalc,
                   int ncalc, const CompareRules& r, int& mNobscount, CompareTrace* trace)
@@ -57,12 +85,7 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
     const bool probabilities = r.Mchar != 'M';
     double S = 0.0;          // sum of discrepancies (M1)
     int last_j = 0;          // the entry above the last compared line (M1)
-    double ir_sum = 0.0;     // sum of (1 - P)
-    // The product G of the P values is kept as G_mantissa * 2^G_exponent:
-    // a plain product of a few hundred small probabilities would underflow.
-    double G_mantissa = 1.0;
-    int G_exponent = 0;
-    int nP = 0;              // lines with P != 1 (new rule)
+    ProbabilitySums sums;    // Ir and Pr
     mNobscount = 0;
     if (trace != nullptr)
         trace->n = 0;
@@ -87,40 +110,15 @@ double fm_compare(const double* qobs, const LineZones& z, const bool* use, const
             last_j = j;
         } else {
             P = chance_probability(entries_in_zone(z, i, qcalc, ncalc, j), d, z.Qhalfwidth[i], r);
-            if (P != 1.0)
-                ++nP;
-            ir_sum += 1.0 - P;
-            if (r.Mchar == 'P') {
-                G_mantissa *= P;
-                if (G_mantissa > 0.0 && G_mantissa < 0x1p-500) {
-                    G_mantissa *= 0x1p500;  // exact: a power of two
-                    G_exponent -= 500;
-                }
-            }
+            sums.add(P, r.Mchar == 'P');
         }
         if (trace != nullptr)
             trace->lines[++trace->n] = ComparedLine{i, below ? j - 1 : -j, d, P};
     }
 
-    switch (r.Mchar) {
-    case 'I':
-        return mNobscount < 1 || ir_sum < 0.0 ? 0.0 : ir_sum;
-    case 'P': {
-        // G = 1 also when the product is 0 (a P of 0: new rule with Pmin 0);
-        // otherwise its n-th root e^(ln G / n), 1 when G is 1.
-        double G = 1.0;
-        const int n = r.new_Pr_formula ? nP : mNobscount;
-        if (mNobscount >= 1 && G_mantissa > 0.0 && n >= 1 &&
-            !(G_mantissa == 1.0 && G_exponent == 0)) {
-            const double ln_G = std::log(G_mantissa) + G_exponent * std::numbers::ln2;
-            G = std::exp(ln_G / n);
-        }
-        const double Pr = 0.5 / G;
-        return r.new_Pr_formula ? Pr / 3.0 : Pr;
-    }
-    default:
-        return mNobscount < 1 ? 0.0 : m1_figure(mNobscount, qcalc[last_j], last_j, S);
-    }
+    if (probabilities)
+        return sums.figure(r, mNobscount);
+    return mNobscount < 1 ? 0.0 : m1_figure(mNobscount, qcalc[last_j], last_j, S);
 }
 
 } // namespace rivi

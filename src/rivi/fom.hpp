@@ -52,6 +52,25 @@ inline double m1_figure(int count, double q_above, int j, double S)
     return S == 0.0 ? 9.999999e37 : count * (q_above / (2.0 * j)) / S;
 }
 
+// The chance probability P of a compared line with discrepancy d and n
+// calculated entries strictly inside its zone of half-width w.
+double chance_probability(int n, double d, double w, const CompareRules& r);
+
+// The running sums of Ir and Pr over the compared lines, added in the order
+// compared: the sum of 1 - P, and the product of the P values (kept as
+// mantissa * 2^exponent: a plain product of a few hundred small
+// probabilities would underflow) with the count nP of P values below 1.
+struct ProbabilitySums {
+    double ir_sum = 0.0;
+    double G_mantissa = 1.0;
+    int G_exponent = 0;
+    int nP = 0;
+
+    void add(double P, bool product);
+    // Ir or Pr (rules' Mchar) after `count` compared lines.
+    double figure(const CompareRules& r, int count) const;
+};
+
 // The figure of merit of the sorted list qcalc[0..ncalc] (qcalc[0] = 0, the
 // origin) against the lines qobs[1..] in use (use[i]); mNobscount receives the
 // number of lines compared. A line above every calculated entry ends the walk.

@@ -227,8 +227,9 @@ void TrialWorkspace::Storage::evaluate_trial(const TrialContext& c, const Q6& q,
     for (int i = 2; clear && !apart && i <= n; ++i)
         clear = key[i] - key[i - 1] > tolerance;  // close ones above Qmax do not count
     int nq = 0;
-    if (clear && c.mchar == 'M' && used_ascending) {
-        r.value = m1_walk(n + 1, r.mNobscount);
+    if (clear && used_ascending) {
+        r.value = c.mchar == 'M' ? m1_walk(n + 1, r.mNobscount)
+                                 : probability_walk(rules_of(f, c.mchar), n + 1, r.mNobscount);
     } else if (clear) {
         r.value = fm_compare(c.qobs, f.zones, c.use, key.data(), n + 1, rules_of(f, c.mchar),
                              r.mNobscount);
@@ -243,10 +244,29 @@ void TrialWorkspace::Storage::evaluate_trial(const TrialContext& c, const Q6& q,
     key[n + 1] = covered;
 }
 
-// The comparison of M mode over key[0..ncalc] when the lines in use are in
-// ascending order: each line's first entry above it is then the one the
-// comparison's walk finds, and is looked for from where it was at the last
-// trial.
+namespace {
+
+// The first of k[1..ncalc] above q (ncalc + 1 when none is), looked for
+// from `hint`: k ascending.
+inline int first_above(const double* k, int ncalc, double q, int hint)
+{
+    int j = std::min(hint, ncalc);
+    if (k[j] > q) {
+        while (j > 1 && k[j - 1] > q)
+            --j;
+    } else {
+        while (j <= ncalc && k[j] <= q)
+            ++j;
+    }
+    return j;
+}
+
+} // namespace
+
+// The comparisons over key[0..ncalc] when the lines in use are in ascending
+// order: each line's first entry above it is then the one the comparison's
+// walk finds, and is looked for from where it was at the last trial. The
+// figures are summed as the comparison sums them.
 double TrialWorkspace::Storage::m1_walk(int ncalc, int& count)
 {
     const double* k = key.data();
@@ -258,15 +278,7 @@ double TrialWorkspace::Storage::m1_walk(int ncalc, int& count)
     int compared = 0;
     for (int u = 0; u < lines_in_use; ++u) {
         const double q = obs[u];
-        int j = std::min(hint[u], ncalc);
-        if (k[j] > q) {
-            while (j > 1 && k[j - 1] > q)
-                --j;
-        } else {
-            while (j <= ncalc && k[j] <= q)
-                ++j;
-        }
-        hint[u] = j;
+        const int j = hint[u] = first_above(k, ncalc, q, hint[u]);
         if (j > ncalc)
             break;  // no entry above: the walk ends
         ++compared;
@@ -277,6 +289,36 @@ double TrialWorkspace::Storage::m1_walk(int ncalc, int& count)
     }
     count = compared;
     return compared < 1 ? 0.0 : m1_figure(compared, k[last_j], last_j, S);
+}
+
+double TrialWorkspace::Storage::probability_walk(const CompareRules& r, int ncalc, int& count)
+{
+    const double* k = key.data();
+    const double* obs = used_q.data();
+    int* hint = above.data();
+    const int lines_in_use = nused;
+    const bool product = r.Mchar == 'P';
+    ProbabilitySums sums;
+    int compared = 0;
+    for (int u = 0; u < lines_in_use; ++u) {
+        const double q = obs[u];
+        const int j = hint[u] = first_above(k, ncalc, q, hint[u]);
+        if (j > ncalc)
+            break;
+        ++compared;
+        const double d1 = q - k[j - 1];
+        const double d2 = k[j] - q;
+        const double d = d1 < d2 ? d1 : d2;
+        // Entries strictly inside the zone, counted down from j-1 and up from j.
+        int inside = 0;
+        for (int m = j - 1; m >= 1 && k[m] > used_low[u]; --m)
+            ++inside;
+        for (int m = j; m <= ncalc && k[m] < used_high[u]; ++m)
+            ++inside;
+        sums.add(chance_probability(inside, d, used_w[u], r), product);
+    }
+    count = compared;
+    return sums.figure(r, compared);
 }
 
 // Each line's Q in reach for the varying constant at x, put in order as it
@@ -368,9 +410,11 @@ bool TrialWorkspace::Storage::duplicates_removed(int n, int& nq)
 // The observed lines in use, once per run.
 void TrialWorkspace::Storage::take_context(const TrialContext& c)
 {
-    const int last = std::min(c.f->Nobsused, dataset::max_obs);
-    used_q.resize(std::max(last, 0));
-    above.resize(std::max(last, 0));
+    const LineZones& z = c.f->zones;
+    const int last = std::clamp(c.f->Nobsused, 0, dataset::max_obs);
+    for (auto* v : {&used_q, &used_low, &used_high, &used_w})
+        v->resize(last);
+    above.resize(last);
     nused = 0;
     used_ascending = true;
     for (int i = 1; i <= last; ++i) {
@@ -378,7 +422,11 @@ void TrialWorkspace::Storage::take_context(const TrialContext& c)
             continue;
         if (nused > 0 && !(c.qobs[i] >= used_q[nused - 1]))
             used_ascending = false;
-        used_q[nused++] = c.qobs[i];
+        used_q[nused] = c.qobs[i];
+        used_low[nused] = z.Qbound[i];
+        used_high[nused] = z.Qbound[i + 1];
+        used_w[nused] = z.Qhalfwidth[i];
+        ++nused;
     }
 }
 

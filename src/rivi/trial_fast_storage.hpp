@@ -112,11 +112,12 @@ struct TrialWorkspace::Storage {
     std::vector<std::int32_t> ord;
     std::vector<double> key;
 
-    // The observed lines in use (1..Nobsused) and, for M1, where the search
-    // for the first entry above each of them ended at the last trial.
+    // The observed lines in use (1..Nobsused): Q, zone bounds and zone
+    // half-width, and where the search for the first entry above each of
+    // them ended at the last trial.
     int nused = 0;
     bool used_ascending = true;
-    std::vector<double> used_q;
+    std::vector<double> used_q, used_low, used_high, used_w;
     std::vector<int> above;
 
     // Scratch: the compared list when duplicates go, the validity of a
@@ -145,6 +146,7 @@ struct TrialWorkspace::Storage {
     void schedule(const Q6& qa);
     void take_context(const TrialContext& c);
     double m1_walk(int ncalc, int& count);
+    double probability_walk(const CompareRules& r, int ncalc, int& count);
     void evaluate_trial(const TrialContext& c, const Q6& q, TrialResult& r);
     bool order_keys(double x);
     template <int V>
