@@ -142,20 +142,23 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     // --reduced: every 25th row of the full maps (for runs under a profiler);
     // --modes=MPI: the modes the maps are compared in first;
-    // --threads=N: the fast evaluator's threads in that comparison.
-    bool reduced = false;
+    // --threads=N: the fast evaluator's threads in that comparison;
+    // --full-only: the full maps alone.
+    bool reduced = false, full_only = false;
     std::string modes = "MPI";
     int threads = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         reduced = reduced || arg == "--reduced";
+        full_only = full_only || arg == "--full-only";
         if (arg.rfind("--modes=", 0) == 0)
             modes = arg.substr(8);
         if (arg.rfind("--threads=", 0) == 0)
             threads = std::atoi(arg.c_str() + 10);
     }
     for (const map_patterns::Pattern& p : map_patterns::patterns) {
-        maps.push_back(make_map(p, false, 1));
+        if (!full_only)
+            maps.push_back(make_map(p, false, 1));
         maps.push_back(make_map(p, true, reduced ? 25 : 1));
     }
     compare_all(modes, threads);

@@ -5,6 +5,7 @@
 #include "rivi/trial_engine.hpp"
 
 #include <algorithm>
+#include <chrono>
 
 #include "control/session.hpp"
 #include "rivi/trial.hpp"
@@ -18,17 +19,45 @@ constexpr int min_points_per_thread = 32;
 
 bool valid_letter(char mchar) { return mchar == 'M' || mchar == 'P' || mchar == 'I'; }
 
+void relax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+// The value of `a` once it no longer holds `old`: looked at in a spin for
+// about a millisecond (the next row of a map comes sooner), then slept on.
+template <class T>
+T changed(const std::atomic<T>& a, T old)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (int spin = 1;; ++spin) {
+        const T v = a.load(std::memory_order_acquire);
+        if (v != old)
+            return v;
+        if (spin % 256 == 0 &&
+            std::chrono::steady_clock::now() - start > std::chrono::milliseconds(1))
+            break;
+        relax();
+    }
+    for (;;) {
+        a.wait(old, std::memory_order_acquire);
+        const T v = a.load(std::memory_order_acquire);
+        if (v != old)
+            return v;
+    }
+}
+
 } // namespace
 
 TrialEngine::TrialEngine() { spaces_.push_back(std::make_unique<TrialWorkspace>()); }
 
 TrialEngine::~TrialEngine()
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
-    start_.notify_all();
+    stopping_.store(true, std::memory_order_relaxed);
+    generation_.fetch_add(1, std::memory_order_release);
+    generation_.notify_all();
     for (std::thread& w : workers_)
         w.join();
 }
@@ -49,57 +78,73 @@ void TrialEngine::ensure_threads(int count)
     }
 }
 
-void TrialEngine::work(int index)
+// Part `index` of the job; the last part also makes the line list of its
+// last trial that reached generation, when asked to.
+void TrialEngine::part(int index)
 {
-    long long seen = 0;
-    for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            start_.wait(lock, [&] { return stopping_ || generation_ != seen; });
-            if (stopping_)
-                return;
-            seen = generation_;
+    const int from = static_cast<int>(static_cast<long long>(job_n_) * index / job_parts_);
+    const int to = static_cast<int>(static_cast<long long>(job_n_) * (index + 1) / job_parts_);
+    spaces_[index]->evaluate(*job_context_, job_trials_ + from, to - from, job_results_ + from);
+    if (index != job_parts_ - 1 || job_pattern_ == nullptr)
+        return;
+    for (int t = to - 1; t >= from; --t) {
+        if (job_results_[t].generated) {
+            char reject = ' ';
+            generate_trial_pruned(*job_context_->f, job_trials_[t], job_context_->all_angles,
+                                  *job_pattern_, reject);
+            job_last_ = t;
+            return;
         }
-        if (index < job_parts_) {
-            const int from = static_cast<int>(static_cast<long long>(job_n_) * index / job_parts_);
-            const int to = static_cast<int>(static_cast<long long>(job_n_) * (index + 1) / job_parts_);
-            spaces_[index]->evaluate(*job_context_, job_trials_ + from, to - from,
-                                     job_results_ + from);
-        }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            --busy_;
-        }
-        done_.notify_one();
     }
 }
 
-void TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResult* results,
-                      int threads)
+void TrialEngine::work(int index)
+{
+    unsigned seen = 0;
+    for (;;) {
+        seen = changed(generation_, seen);
+        if (stopping_.load(std::memory_order_relaxed))
+            return;
+        if (index < job_parts_)
+            part(index);
+        if (busy_.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            busy_.notify_one();
+    }
+}
+
+int TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResult* results,
+                     int threads, LineList* pattern)
 {
     int parts = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
     parts = std::clamp(parts, 1, max_threads);
     parts = std::min(parts, std::max(1, n / min_points_per_thread));
-    if (parts == 1) {
-        spaces_[0]->evaluate(c, trials, n, results);
-        return;
+    job_context_ = &c;
+    job_trials_ = trials;
+    job_results_ = results;
+    job_pattern_ = pattern;
+    job_n_ = n;
+    job_parts_ = parts;
+    job_last_ = -1;
+    if (parts > 1) {
+        ensure_threads(parts);
+        busy_.store(static_cast<int>(workers_.size()), std::memory_order_relaxed);
+        generation_.fetch_add(1, std::memory_order_release);
+        generation_.notify_all();
     }
-    ensure_threads(parts);
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        job_context_ = &c;
-        job_trials_ = trials;
-        job_results_ = results;
-        job_n_ = n;
-        job_parts_ = parts;
-        busy_ = static_cast<int>(workers_.size());
-        ++generation_;
+    part(0);
+    for (int left; parts > 1 && (left = busy_.load(std::memory_order_acquire)) != 0;)
+        changed(busy_, left);
+    if (pattern == nullptr || job_last_ >= 0)
+        return job_last_;
+    // The last part had no trial that reached generation: an earlier one's.
+    for (int t = static_cast<int>(static_cast<long long>(n) * (parts - 1) / parts) - 1; t >= 0; --t) {
+        if (results[t].generated) {
+            char reject = ' ';
+            generate_trial_pruned(*c.f, trials[t], c.all_angles, *pattern, reject);
+            return t;
+        }
     }
-    start_.notify_all();
-    const int to = static_cast<int>(static_cast<long long>(n) / parts);
-    spaces_[0]->evaluate(c, trials, to, results);
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [&] { return busy_ == 0; });
+    return -1;
 }
 
 TrialEngine& engine_of(FomState& f)
@@ -133,9 +178,12 @@ void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, 
     TrialEngine& engine = engine_of(f);
     TrialResult* r = engine.results(n);
     const TrialContext c{&f, qobs, ds.included.data(), f.Mchar, f.use_calcfm};
-    engine.run(c, trials, n, r, f.threads);
+    // The calculated pattern of the last trial that reached generation, as
+    // the sequential calls would leave it.
+    LineList list = dataset_lines(ds);
+    if (engine.run(c, trials, n, r, f.threads, &list) >= 0)
+        ds.Ncalc = list.n;
 
-    int last_generated = -1;
     for (int t = 0; t < n; ++t) {
         if (low_diagonal(trials[t]))
             report_low_diagonal(s, trials[t]);
@@ -143,18 +191,8 @@ void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, 
             f.mNobscount = r[t].mNobscount;
             consistency_check(s, r[t].mNobscount, trials[t]);
         }
-        if (r[t].generated)
-            last_generated = t;
         values[t] = r[t].value;
         rejects[t] = r[t].reject;
-    }
-    // The calculated pattern of the last trial that reached generation, as
-    // the sequential calls would leave it.
-    if (last_generated >= 0) {
-        LineList list = dataset_lines(ds);
-        char reject = ' ';
-        generate_trial_pruned(f, trials[last_generated], f.use_calcfm, list, reject);
-        ds.Ncalc = list.n;
     }
     f.trials += n;
     f.mQ = trials[n - 1];
