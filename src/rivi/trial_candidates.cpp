@@ -212,8 +212,8 @@ bool TrialWorkspace::Storage::merge_identical()
 void TrialWorkspace::Storage::schedule(const Q6& qa)
 {
     const double xa = qa[varying];
-    if (static_cast<int>(key.size()) < nlines + 2) {
-        key.resize(nlines + 2);
+    if (static_cast<int>(key.size()) < nlines + 3) {
+        key.resize(nlines + 3);
         ord.resize(nlines + 2);
         enter_id.resize(nlines);
         enter_at.resize(nlines);

@@ -43,12 +43,12 @@ double angle_of(double cosine, double sine)
 }
 
 // Trial q continues the segment before it (trial p): the same diagonal
-// constants and index shape, and at most the cross constant `varying`
+// constants and index shape (limits code `code`), and at most the cross constant `varying`
 // moving, the same way as before. Both are set by the first step that moves.
-bool continues(const Q6& p, const Q6& q, int& varying, int& dir)
+bool continues(const Q6& p, const Q6& q, int code, int& varying, int& dir)
 {
-    if (is_row(q) || p[1] != q[1] || p[2] != q[2] || p[3] != q[3] ||
-        limits_code(p) != limits_code(q))
+    if (p[1] != q[1] || p[2] != q[2] || p[3] != q[3] || limits_code(q) != code ||
+        (q[4] == 0.0 && q[5] == 0.0 && q[6] == 0.0 && is_row(q)))
         return false;
     int moved = 0, step = 0;
     for (int i = 4; i <= 6; ++i) {
@@ -88,7 +88,7 @@ Diagonals::Diagonals(const Q6& q)
 }
 
 TrialWorkspace::Storage::Storage()
-    : key(2, 0.0), qc(dataset::max_calc + 2), pq(dataset::max_calc + 1), ph(dataset::max_calc + 1),
+    : key(3, 0.0), qc(dataset::max_calc + 2), pq(dataset::max_calc + 1), ph(dataset::max_calc + 1),
       pk(dataset::max_calc + 1), pl(dataset::max_calc + 1)
 {
 }
@@ -125,9 +125,7 @@ bool TrialWorkspace::Storage::validate(const TrialContext& c, const Q6& q, const
         cos_clear = std::cos(clear * (std::numbers::pi / 180.0));
     }
     for (int i = 0; i < 3; ++i) {
-        if (!c.all_angles && !section_varies(f.section, i + 4))
-            continue;
-        if (std::fabs(cos_star[i]) < cos_clear)
+        if (!test_angle[i] || std::fabs(cos_star[i]) < cos_clear)
             continue;
         const double sine = std::sqrt(1.0 - cos_star[i] * cos_star[i]);
         if (too_oblique(angle_of(cos_star[i], sine), f.amin)) {
@@ -220,9 +218,11 @@ void TrialWorkspace::Storage::evaluate_trial(const TrialContext& c, const Q6& q,
         plain(c, q, r);
         return;
     }
-    // The closing entry stands after the lines while they are compared.
-    const double covered = key[n + 1];
+    // The closing entry stands after the lines while they are compared, an
+    // infinite one after it.
+    const double covered = key[n + 1], covered_next = key[n + 2];
     key[n + 1] = qmax;
+    key[n + 2] = std::numeric_limits<double>::infinity();
     bool clear = n == 0 || qmax - key[n] > tolerance;
     for (int i = 2; clear && !apart && i <= n; ++i)
         clear = key[i] - key[i - 1] > tolerance;  // close ones above Qmax do not count
@@ -238,25 +238,30 @@ void TrialWorkspace::Storage::evaluate_trial(const TrialContext& c, const Q6& q,
                              r.mNobscount);
     } else {
         key[n + 1] = covered;
+        key[n + 2] = covered_next;
         plain(c, q, r);
         return;
     }
     key[n + 1] = covered;
+    key[n + 2] = covered_next;
 }
 
 namespace {
 
 // The first of k[1..ncalc] above q (ncalc + 1 when none is), looked for
-// from `hint`: k ascending.
+// from `hint`: k ascending, q positive.
+// k[0] (the origin) lies below q and k[ncalc + 1] is infinite: the walks
+// stop there without a test of their own.
 inline int first_above(const double* k, int ncalc, double q, int hint)
 {
     int j = std::min(hint, ncalc);
     if (k[j] > q) {
-        while (j > 1 && k[j - 1] > q)
+        while (k[j - 1] > q)
             --j;
     } else {
-        while (j <= ncalc && k[j] <= q)
+        do
             ++j;
+        while (k[j] <= q);
     }
     return j;
 }
@@ -417,10 +422,12 @@ void TrialWorkspace::Storage::take_context(const TrialContext& c)
     above.resize(last);
     nused = 0;
     used_ascending = true;
+    for (int i = 0; i < 3; ++i)
+        test_angle[i] = c.all_angles || section_varies(c.f->section, i + 4);
     for (int i = 1; i <= last; ++i) {
         if (!c.use[i])
             continue;
-        if (nused > 0 && !(c.qobs[i] >= used_q[nused - 1]))
+        if (!(c.qobs[i] > 0.0) || (nused > 0 && !(c.qobs[i] >= used_q[nused - 1])))
             used_ascending = false;
         used_q[nused] = c.qobs[i];
         used_low[nused] = z.Qbound[i];
@@ -447,7 +454,8 @@ void TrialWorkspace::evaluate(const TrialContext& c, const Q6* trials, int n, Tr
         }
         int varying = 0, dir = 0;
         int end = t + 1;
-        while (end < n && continues(trials[end - 1], trials[end], varying, dir))
+        const int code = limits_code(trials[t]);
+        while (end < n && continues(trials[end - 1], trials[end], code, varying, dir))
             ++end;
         m->segment(c, trials + t, end - t, results + t, varying, dir);
         t = end;

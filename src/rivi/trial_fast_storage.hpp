@@ -107,7 +107,8 @@ struct TrialWorkspace::Storage {
     std::vector<double> enter_at;
 
     // The lines in reach (their candidates' numbers), ordered by their Q at
-    // the last trial: line ord[i] has key[i + 1]; key[0] is the origin.
+    // the last trial: line ord[i] has key[i + 1]; key[0] is the origin; two
+    // places beyond the last are kept for the closing entry and a sentinel.
     int nactive = 0;
     std::vector<std::int32_t> ord;
     std::vector<double> key;
@@ -116,7 +117,8 @@ struct TrialWorkspace::Storage {
     // half-width, and where the search for the first entry above each of
     // them ended at the last trial.
     int nused = 0;
-    bool used_ascending = true;
+    bool used_ascending = true;  // and positive
+    bool test_angle[3] = {true, true, true};  // alpha*, beta*, gamma* tested
     std::vector<double> used_q, used_low, used_high, used_w;
     std::vector<int> above;
 
