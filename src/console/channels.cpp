@@ -112,16 +112,33 @@ void report_end(Console& con, Channels& ch, std::string_view dset)
     }
 }
 
+namespace {
+
+// A file left open under another dataset's name is closed, so that what is
+// written next goes to the working dataset's own file.
+void close_if_other(TextFile& f, const std::string& path)
+{
+    if (f.is_open() && f.path() != path)
+        f.close();
+}
+
+} // namespace
+
 bool open_log_file(Console& con, Channels& ch, std::string_view name)
 {
+    const std::string path = squeeze_upper(name) + ".LOG";
+    close_if_other(ch.log, path);
     if (!ch.log.is_open())
-        open_write(con, ch.log, squeeze_upper(name) + ".LOG", 'A');
+        open_write(con, ch.log, path, 'A');
     return ch.log.is_open();
 }
 
 void open_map_files(Console& con, Channels& ch, std::string_view name)
 {
     std::string base = squeeze_upper(name);
+    close_if_other(ch.map_cmg, base + ".CMG");
+    close_if_other(ch.map_cmm, base + ".CMM");
+    close_if_other(ch.map_sum, base + ".SUM");
     if (!ch.map_cmg.is_open())
         open_new(con, ch.map_cmg, base + ".CMG");
     open_log_file(con, ch, name);

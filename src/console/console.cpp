@@ -246,14 +246,18 @@ int Console::where_x() const
 
 int Console::where_y() const { return cy_ - wy1_ + 1; }
 
+// Characters collected for a window row take the attribute they were
+// written with: what is collected is written out before the attribute changes.
 void Console::text_color(int c)
 {
+    flush_window_buffer();
     attribute_ = (attribute_ & ~0x0F) + (c & 0x0F);
     emit_attribute();
 }
 
 void Console::text_background(int c)
 {
+    flush_window_buffer();
     attribute_ = (attribute_ & 0x0F) + 16 * (c & 0x0F);
     emit_attribute();
 }

@@ -35,6 +35,15 @@ double away_from_zero_ties(double x, int d)
 
 } // namespace
 
+std::string compact_real(double x)
+{
+    std::string text = real_text(x, 0, 6);
+    const std::size_t point = text.find('.');
+    while (text.size() > point + 2 && text.back() == '0')
+        text.pop_back();
+    return text == "-0.0" ? "0.0" : text;
+}
+
 std::string real_text(double x, int w, int d)
 {
     if (d < 0)

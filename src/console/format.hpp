@@ -11,6 +11,10 @@ namespace console {
 // zero, as the original listings do.
 std::string real_text(double x, int w, int d);
 
+// x with up to six decimals, trailing zeros dropped down to one ("84.9",
+// "25.0", "0.0001"); a negative zero shows as "0.0".
+std::string compact_real(double x);
+
 // i right-aligned in at least w characters.
 std::string int_text(long long i, int w);
 

@@ -186,6 +186,13 @@ char ask_char(Console& con, std::string_view prompt, std::string_view accepted, 
     }
 }
 
+bool ask_yes(Console& con, std::string_view prompt, bool def)
+{
+    const std::string reply = ask_code(con, prompt, "YN", def ? "Y" : "N", def ? "(Yes)" : "(No)");
+    con.endl();
+    return reply[0] == 'Y';
+}
+
 std::string ask_code(Console& con, std::string_view prompt, std::string_view list,
                      std::string_view def, std::string_view message)
 {

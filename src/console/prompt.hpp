@@ -56,6 +56,9 @@ char ask_char(Console& con, std::string_view prompt, std::string_view accepted, 
 // The reply, accepted when it occurs anywhere in `list`.
 std::string ask_code(Console& con, std::string_view prompt, std::string_view list,
                      std::string_view def, std::string_view message);
+// A Y/N question with its default ("(Yes)" or "(No)" behind ENTER), its line
+// ended; true for Y.
+bool ask_yes(Console& con, std::string_view prompt, bool def);
 CodeAnswer ask_code_noted(Console& con, std::string_view prompt, std::string_view list,
                           std::string_view def, std::string_view note);
 // The command code: the reply cut to two characters, accepted when it occurs

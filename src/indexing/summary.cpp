@@ -34,7 +34,11 @@ std::string summary_heading(bool with_description)
 
 std::string summary_line(const SummaryRecord& r, bool with_description)
 {
-    std::string text = console::int_text(r.i20, 2) + console::real_text(r.merit, 8, 2) +
+    // The record's columns are fixed: a figure of merit too large for its
+    // field (a perfect fit scores 9.999999E37) is written as the largest
+    // that fits, so that every later column stays where readers look for it.
+    const double merit = r.merit > 99999.99 ? 99999.99 : r.merit;
+    std::string text = console::int_text(r.i20, 2) + console::real_text(merit, 8, 2) +
                        console::real_text(r.volume, 11, 3) +
                        console::real_text(r.volume_ratio, 6, 2) + " " +
                        (r.bravais.empty() ? std::string("P") : console::left_part(r.bravais, 1)) +

@@ -45,10 +45,6 @@ struct ScanSettings {
     double pmin = 0.0001;      // Pmin of the scan (asked for Pr)
 };
 
-// x with up to six decimals, trailing zeros dropped down to one: "84.9",
-// "25.0", "0.005".
-std::string compact_real(double x);
-
 // Names of the scanned quantities as the tables show them.
 std::string first_name(const ScanSettings& ss);   // "Q(A)" or "a"
 std::string second_name(const ScanSettings& ss);  // "Z2Th", "Tcor", "gamma*", "Q(B)" or "b"

@@ -64,7 +64,7 @@ void scan_options(control::Session& s, ScanSettings& ss, bool row, double pr_thr
     ss.threshold = pr ? pr_threshold : 1.5;
     divisor = 10.0;
     ss.express =
-        ask_yes_no(con,
+        console::ask_yes(con,
                    row ? "Use express mode, accepting all defaults (Y/N, default Y)? "
                        : "Use express mode, accepting all further defaults (Y/N, default Y)? ",
                    true);
@@ -83,14 +83,14 @@ void scan_options(control::Session& s, ScanSettings& ss, bool row, double pr_thr
         console::pause(con);
         return;
     }
-    ss.dynamic = ask_yes_no(con,
+    ss.dynamic = console::ask_yes(con,
                             row ? "Use dynamic scan steps (Y/N, default Y)? "
                                 : "Use dynamic scan steps for Q(A) (Y/N, default Y)? ",
                             true);
     ss.threshold = ask_checked(con,
                                "Minimum " + name + " for inclusion in " +
                                    (raw_list ? "raw " : "") + "peaks list (default: " +
-                                   compact_real(ss.threshold) + "): ",
+                                   console::compact_real(ss.threshold) + "): ",
                                ss.threshold, 1, no_error);
     if (pr)
         divisor = ask_checked(
@@ -100,7 +100,7 @@ void scan_options(control::Session& s, ScanSettings& ss, bool row, double pr_thr
             divisor, 0, [](double v) {
                 return v > 0.0 ? "" : "** The number must be positive - please try again **";
             });
-    ss.suppress = ask_yes_no(con, "Suppress intermediate output (Y/N, default Y)? ", true);
+    ss.suppress = console::ask_yes(con, "Suppress intermediate output (Y/N, default Y)? ", true);
 }
 
 // "The observed lines to be used (all 30) extend from ... QU."
@@ -123,7 +123,7 @@ void q_range(control::Session& s, ScanSettings& ss, QRange q)
     ss.min1 = q.min;
     ss.max1 = q.max;
     write_lines_used(s, ss);
-    const std::string range = compact_real(q.min) + " to " + compact_real(q.max) + " QU.";
+    const std::string range = console::compact_real(q.min) + " to " + console::compact_real(q.max) + " QU.";
     if (ss.express) {
         con.line("Giving Q(A) scan range for an express run of " + range);
         return;
@@ -135,7 +135,7 @@ void q_range(control::Session& s, ScanSettings& ss, QRange q)
     });
     ss.max1 = ask_checked(con, "  Max Q(A) to end scan: ", q.max, 1, [&](double v) {
         return v >= ss.min1 ? "" : "** Max Q(A) should not be less than min Q(A) (" +
-                                       compact_real(ss.min1) + ") - please try again **";
+                                       console::compact_real(ss.min1) + ") - please try again **";
     });
 }
 
@@ -151,15 +151,15 @@ void second_range(control::Session& s, ScanSettings& ss, double from, double to,
     ss.step2 = step;
     if (ss.express)
         return;
-    con.line("Similarly the default " + name + " scan range is " + compact_real(from) + " to " +
-             compact_real(to) + " deg.");
+    con.line("Similarly the default " + name + " scan range is " + console::compact_real(from) + " to " +
+             console::compact_real(to) + " deg.");
     if (ss.kind == ScanKind::z2th) {
         con.line("A zero error moves the lines at low angles most, and a wide Z2Th range lets");
         con.line("a wrong zero compensate a wrong Q(A) for the first few lines, giving spurious");
         con.line("peaks; keep the range as narrow as the instrument's known zero error allows.");
     }
-    const std::string limits = "** " + name + " must lie between " + compact_real(lowest) +
-                               " and " + compact_real(highest) + " - please try again **";
+    const std::string limits = "** " + name + " must lie between " + console::compact_real(lowest) +
+                               " and " + console::compact_real(highest) + " - please try again **";
     ss.min2 = ask_checked(con, "  Min " + name + " to start scan: ", from, 3, [&](double v) {
         return v >= lowest && v <= highest ? "" : limits;
     });
@@ -167,7 +167,7 @@ void second_range(control::Session& s, ScanSettings& ss, double from, double to,
         if (!(v >= lowest && v <= highest))
             return limits;
         return v >= ss.min2 ? std::string() : "** Max " + name + " should not be less than min " +
-                                                   name + " (" + compact_real(ss.min2) +
+                                                   name + " (" + console::compact_real(ss.min2) +
                                                    ") - please try again **";
     });
 }
@@ -181,30 +181,30 @@ void direct_ranges(control::Session& s, ScanSettings& ss, QRange qa, QRange qb)
         return v > 0.0 ? "" : "  ** Cell sides must be positive - please try again **";
     };
     const double amax = ask_checked(
-        con, "  Max a to start scan (default " + compact_real(side_of(qa.min)) + "): ",
+        con, "  Max a to start scan (default " + console::compact_real(side_of(qa.min)) + "): ",
         side_of(qa.min), 2, positive);
     const double amin = ask_checked(
-        con, "  Min a to end scan   (default " + compact_real(side_of(qa.max)) + "): ",
+        con, "  Min a to end scan   (default " + console::compact_real(side_of(qa.max)) + "): ",
         side_of(qa.max), 2, [&](double v) {
             return v > 0.0 && v <= amax ? std::string()
                                         : "  ** amin should lie between 0 and amax (" +
-                                              compact_real(amax) + ") **";
+                                              console::compact_real(amax) + ") **";
         });
     const double bmax = ask_checked(
-        con, "  Max b to start scan (default " + compact_real(side_of(qb.min)) + "): ",
+        con, "  Max b to start scan (default " + console::compact_real(side_of(qb.min)) + "): ",
         side_of(qb.min), 2, [&](double v) {
             if (!(v > 0.0))
                 return std::string(positive(v));
             return v <= amax ? std::string()
-                             : "  ** bmax should not be larger than amax (" + compact_real(amax) +
+                             : "  ** bmax should not be larger than amax (" + console::compact_real(amax) +
                                    ") **";
         });
     const double bmin = ask_checked(
-        con, "  Min b to end scan   (default " + compact_real(side_of(qb.max)) + "): ",
+        con, "  Min b to end scan   (default " + console::compact_real(side_of(qb.max)) + "): ",
         side_of(qb.max), 2, [&](double v) {
             return v > 0.0 && v <= bmax ? std::string()
                                         : "  ** bmin should lie between 0 and bmax (" +
-                                              compact_real(bmax) + ") **";
+                                              console::compact_real(bmax) + ") **";
         });
     ss.min1 = amin;
     ss.max1 = amax;
@@ -219,7 +219,7 @@ void q_ranges(control::Session& s, ScanSettings& ss, QRange qa, QRange qb)
     console::Console& con = s.con;
     auto asked = [&](const std::string &what, double def,
                      const std::function<std::string(double)> &check) {
-        return ask_checked(con, "  " + what + " (default " + compact_real(def) + "): ", def, 1,
+        return ask_checked(con, "  " + what + " (default " + console::compact_real(def) + "): ", def, 1,
                            check);
     };
     ss.min1 = asked("Min Q(A) to start scan", qa.min, [](double v) {
@@ -227,30 +227,22 @@ void q_ranges(control::Session& s, ScanSettings& ss, QRange qa, QRange qb)
     });
     ss.max1 = asked("Max Q(A) to end scan", qa.max, [&](double v) {
         return v >= ss.min1 ? std::string()
-                            : "  ** QAmax should not be less than QAmin (" + compact_real(ss.min1) +
+                            : "  ** QAmax should not be less than QAmin (" + console::compact_real(ss.min1) +
                                   ") **";
     });
     ss.min2 = asked("Min Q(B) to start scan", qb.min, [&](double v) {
         return v >= ss.min1 ? std::string()
-                            : "  ** QBmin should not be less than QAmin (" + compact_real(ss.min1) +
+                            : "  ** QBmin should not be less than QAmin (" + console::compact_real(ss.min1) +
                                   ") **";
     });
     ss.max2 = asked("Max Q(B) to end scan", qb.max, [&](double v) {
         return v >= ss.min2 ? std::string()
-                            : "  ** QBmax should not be less than QBmin (" + compact_real(ss.min2) +
+                            : "  ** QBmax should not be less than QBmin (" + console::compact_real(ss.min2) +
                                   ") **";
     });
 }
 
 } // namespace
-
-bool ask_yes_no(console::Console& con, const std::string& prompt, bool def)
-{
-    const std::string reply =
-        console::ask_code(con, prompt, "YN", def ? "Y" : "N", def ? "(Yes)" : "(No)");
-    con.endl();
-    return reply[0] == 'Y';
-}
 
 double ask_checked(console::Console& con, const std::string& prompt, double def, int decimals,
                    const std::function<std::string(double)>& check)
@@ -340,13 +332,13 @@ void rect_scan_dialogue(control::Session& s, bool row_buffer)
     ss.max2 = qb.max;
     ss.step1 = ss.step2 = 0.2;
     write_lines_used(s, ss);
-    const std::string range = compact_real(qa.min) + " to " + compact_real(qa.max) + " QU.";
+    const std::string range = console::compact_real(qa.min) + " to " + console::compact_real(qa.max) + " QU.";
     if (ss.express) {
         s.con.line("Giving Q(A) scan range for an express run of " + range);
     } else {
         s.con.line("Hence the default Q(A) scan range is estimated as " + range);
         s.con.line("If this generates too many small vectors, consider trying a larger minimum.");
-        ss.direct = ask_yes_no(
+        ss.direct = console::ask_yes(
             s.con, "Search direct-cell constants a & b [not Q(A) & Q(B)] (Y/N, default N)? ",
             false);
         if (ss.direct)

@@ -71,15 +71,6 @@ void remove_peak(PeakList& list, int i)
 
 } // namespace
 
-std::string compact_real(double x)
-{
-    std::string text = real_text(x, 0, 6);
-    const std::size_t point = text.find('.');
-    while (text.size() > point + 2 && text.back() == '0')
-        text.pop_back();
-    return text == "-0.0" ? "0.0" : text;
-}
-
 bool raw_peaks(const ScanReport& r, const std::string& scan_name, double best,
                const std::string& where)
 {
@@ -87,7 +78,7 @@ bool raw_peaks(const ScanReport& r, const std::string& scan_name, double best,
     PeakList& list = r.s.maps.results.list;
     if (list.n == 0) {
         con.line("No peaks found with " + r.fom + " above the threshold of " +
-                 compact_real(r.ss.threshold));
+                 console::compact_real(r.ss.threshold));
         return false;
     }
     sort_peaks(list, 3);

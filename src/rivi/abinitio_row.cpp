@@ -39,20 +39,20 @@ void row_scan(control::Session& s, const ScanSettings& ss)
     ScanAxis& axis = b->axis;
 
     con.endl();
-    std::string range = "Row scan in Q(A) from " + compact_real(ss.min1) + " to " +
-                        compact_real(ss.max1) + " QU.";
+    std::string range = "Row scan in Q(A) from " + console::compact_real(ss.min1) + " to " +
+                        console::compact_real(ss.max1) + " QU.";
     if (ss.dynamic) {
         dynamic_axis(axis, ss.min1, ss.max1, q_steps);
-        con.line(range + " in dynamic steps [" + compact_real(dynamic_step(ss.min1, q_steps)) +
-                 " to " + compact_real(dynamic_step(ss.max1, q_steps)) + "]");
+        con.line(range + " in dynamic steps [" + console::compact_real(dynamic_step(ss.min1, q_steps)) +
+                 " to " + console::compact_real(dynamic_step(ss.max1, q_steps)) + "]");
         write_axis_cut(con, "Q(A)", axis);
     } else {
         fixed_axis(axis, ss.min1, ss.max1, ss.step1);
-        con.line(range + " in steps of " + compact_real(ss.step1));
+        con.line(range + " in steps of " + console::compact_real(ss.step1));
         write_axis_cut(con, "Q(A)", axis);
         con.line("No. of trials = " + std::to_string(axis.n));
     }
-    con.line("Using " + fom + " as figure of merit (threshold " + compact_real(ss.threshold) +
+    con.line("Using " + fom + " as figure of merit (threshold " + console::compact_real(ss.threshold) +
              " for inclusion in peaks list)");
 
     ScanTrials trials(s, ss);

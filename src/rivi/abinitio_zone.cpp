@@ -71,10 +71,10 @@ void make_axes(const ScanSettings& ss, ZoneBuffers& b)
 std::string axis_text(const std::string& name, double from, double to, bool dynamic,
                       const ScanAxis& a)
 {
-    std::string text = name + ": " + compact_real(from) + " to " + compact_real(to);
+    std::string text = name + ": " + console::compact_real(from) + " to " + console::compact_real(to);
     if (dynamic)
-        return text + " in dynamic steps [" + compact_real(dynamic_step(from, q_steps)) + " to " +
-               compact_real(dynamic_step(to, q_steps)) + "]";
+        return text + " in dynamic steps [" + console::compact_real(dynamic_step(from, q_steps)) + " to " +
+               console::compact_real(dynamic_step(to, q_steps)) + "]";
     return text + " in " + std::to_string(a.n) + " steps";
 }
 
@@ -247,7 +247,7 @@ void zone_scan(control::Session& s, const ScanSettings& ss)
     write_header(con, ss, *b);
     write_trial_count(con, Grid{ss, *b});
     con.line("Primary 2-dim scan running, using " + fom + " as figure of merit (threshold " +
-             compact_real(ss.threshold) + " for inclusion in peaks list)");
+             console::compact_real(ss.threshold) + " for inclusion in peaks list)");
 
     ScanTrials trials(s, ss);
     const Primary p = primary_scan(s, ss, *b, trials);
@@ -256,7 +256,7 @@ void zone_scan(control::Session& s, const ScanSettings& ss)
                  real_text(p.stopped_at, 0, 4) + ": peaks array full");
 
     const ScanReport r{s, ss, fom, names, true};
-    if (!raw_peaks(r, "2-dim", p.best, real_text(p.best_x, 0, 4) + ", " + compact_real(p.best_y)))
+    if (!raw_peaks(r, "2-dim", p.best, real_text(p.best_x, 0, 4) + ", " + console::compact_real(p.best_y)))
         return;
     PeakList& list = s.maps.results.list;
     const bool correction = ss.kind == ScanKind::z2th || ss.kind == ScanKind::tcor;

@@ -59,17 +59,8 @@ int cell_colour(double v)
 
 void draw_cell(console::Console& con, double v, char reject)
 {
-    // A text window collects its row and writes it in the colour of the
-    // moment; the character 0 writes what it holds, so that each cell of a
-    // thumbnail keeps its own colour.
-    const std::string_view write_held("\0", 1);
-    const bool window = !con.window_is_full();
-    if (window)
-        con.put(write_held);
     con.text_color(cell_colour(v));
     con.put(cell_text(v, reject));
-    if (window)
-        con.put(write_held);
     con.text_color(white);
 }
 

@@ -186,22 +186,6 @@ void prepare_trials(control::Session& s)
     compute_zones(f.zones, s.ds.OQ.data(), f.Nobsused);
 }
 
-bool ask_yes(console::Console& con, const std::string& prompt, bool def)
-{
-    const std::string reply =
-        console::ask_code(con, prompt, "YN", def ? "Y" : "N", def ? "(Yes)" : "(No)");
-    con.endl();
-    return reply[0] == 'Y';
-}
-
-std::string short_real(double x)
-{
-    std::string text = console::real_text(x, 0, 6);
-    while (text.size() > 1 && text.back() == '0' && text[text.size() - 2] != '.')
-        text.pop_back();
-    return text;
-}
-
 void map_command(control::Session& s)
 {
     RunGuard guard(s);

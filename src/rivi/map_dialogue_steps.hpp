@@ -36,10 +36,6 @@ void reset_map_state(control::Session& s);
 bool pattern_checked(control::Session& s, const std::string& kind);
 // Trial Qmax and line zones for the first Nobsused lines.
 void prepare_trials(control::Session& s);
-// A Y/N question ended on its line; true for Y.
-bool ask_yes(console::Console& con, const std::string& prompt, bool def);
-// "0.0001": a probability bound without trailing zeros.
-std::string short_real(double x);
 
 // ---- introduction and run choices (map_intro.cpp) ----
 

@@ -137,7 +137,7 @@ bool basis_status(Dialogue& d)
     con.endl();
     const bool available = d.bsl || d.cell;
     con.line("Are you ready to proceed with this run of " + d.kind + "Map?");
-    return ask_yes(con,
+    return console::ask_yes(con,
                    std::string("  If not, reply N now (Y/N, default=") + (available ? "Y" : "N") +
                        "): ",
                    available);
@@ -199,7 +199,7 @@ void ask_full_scan_options(Dialogue& d)
     MapSettings& ms = s.maps.settings;
     con.endl();
     con.line("Do you want to speed up this full scan greatly by suppressing");
-    ms.display = !ask_yes(con, "  the map display (Y/N, default=Y): ", true);
+    ms.display = !console::ask_yes(con, "  the map display (Y/N, default=Y): ", true);
     if (!ms.angle_mode)
         return;
     con.endl();

@@ -95,7 +95,7 @@ void ask_use_defaults(Dialogue& d)
     con.line("or trial cell, you can now choose to accept default values for the more");
     con.line("specialised of the remaining parameters (if this does not produce the desired");
     con.line("result, you can always try varying them later).");
-    ms.all_defaults = ask_yes(con, "Do you want to use these default values (Y/N, default=Y): ", true);
+    ms.all_defaults = console::ask_yes(con, "Do you want to use these default values (Y/N, default=Y): ", true);
 }
 
 void ask_standard_parameters(Dialogue& d)
@@ -108,7 +108,7 @@ void ask_standard_parameters(Dialogue& d)
     const std::string name = fom_name(f.Mchar);
     con.endl();
     con.line("Do you want to use the standard parameters for calculating " + name + "?");
-    if (ask_yes(con, "  Accept them (Y/N, default=Y): ", true))
+    if (console::ask_yes(con, "  Accept them (Y/N, default=Y): ", true))
         return;
     const double def = pmin_for(s.maps.settings.data_source);
     con.line("Pr (and Ir) use a lower bound Pmin for the probability assigned to");
@@ -116,13 +116,13 @@ void ask_standard_parameters(Dialogue& d)
     con.line("match cannot dominate the figure of merit.  Since the larger bound of the");
     con.line("original Ishida & Watanabe criterion is");
     con.line("unrepresentative of modern high-resolution data, the current default is");
-    con.line(short_real(def) + ", to clarify the map and reject impurity lines better.");
+    con.line(console::compact_real(def) + ", to clarify the map and reject impurity lines better.");
     con.line("Pmin must be greater than zero, but preferably not greater than 0.01.");
     for (;;) {
         const double pmin =
             console::ask_real(con,
                               "  Value of Pmin to be used for this map (default=" +
-                                  short_real(def) + "): ",
+                                  console::compact_real(def) + "): ",
                               "", def, 8, 6, "", "DEF")
                 .value;
         con.endl();
@@ -150,7 +150,7 @@ void ask_zero_level(Dialogue& d)
     con.line("Heuristic maps may become clearer if zero-level lines are suppressed");
     con.line(chosen ? "(only meaningful if relative to the chosen " + indices + " basal zone)"
                     : std::string("(only meaningful if relative to this hk0 basis zone)"));
-    f.zero_level = ask_yes(con,
+    f.zero_level = console::ask_yes(con,
                        "  Suppress zero-level " + indices + " lines (Y/N, default=" +
                            (def ? "Y" : "N") + "): ",
                        def);
@@ -159,7 +159,7 @@ void ask_zero_level(Dialogue& d)
         return;
     con.line("Qobs-Qcalc limit (in QU.) to be used to decide whether an observed");
     con.line("line can be explained as belonging to the relevant zero level?");
-    f.Qdiflim = console::ask_real(con, "  Qobs-Qcalc limit: (default=" + short_real(3.0) + "): ",
+    f.Qdiflim = console::ask_real(con, "  Qobs-Qcalc limit: (default=" + console::compact_real(3.0) + "): ",
                                   "", 3.0, 3, 1, " QU.", "DEF")
                     .value;
     con.endl();

@@ -227,7 +227,7 @@ void ask_map_file(Dialogue& d)
     const std::string file = console::squeeze_upper(s.ds.Dset) + "." + letter + "MP";
     con.endl();
     s.maps.settings.map_file =
-        ask_yes(con,
+        console::ask_yes(con,
                 std::string("Save comma-delimited version of ") + letter + "-map to file " + file +
                     " (Y/N, default=N)? ",
                 false);

@@ -16,9 +16,6 @@ struct Session;
 
 namespace rivi {
 
-// Y/N with its default; the reply line is ended.
-bool ask_yes_no(console::Console& con, const std::string& prompt, bool def);
-
 // A number asked again, after the message `check` returns, until `check`
 // returns nothing; ENTER takes the default (echoed with `decimals`).
 double ask_checked(console::Console& con, const std::string& prompt, double def, int decimals,

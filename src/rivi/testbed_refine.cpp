@@ -129,13 +129,13 @@ void raw_qa_refinement(control::Session& s, bool scan_z2th)
                         "** Z2Th must lie between -45.0 and 45.0 - please try again **");
                 return v >= ss.min2 ? std::string()
                                     : "** Max Z2Th should not be less than min Z2Th (" +
-                                          compact_real(ss.min2) + ") - please try again **";
+                                          console::compact_real(ss.min2) + ") - please try again **";
             });
         ss.step2 = ask_checked(con, "Stepsize for Z2Th scan (default: 0.01): ", 0.01, 3,
                                positive_step);
     }
     steps.z2th_step = ask_checked(con, "Initial stepsize for refining Z2Th deg (default: " +
-                                           compact_real(steps.z2th_step) + "): ",
+                                           console::compact_real(steps.z2th_step) + "): ",
                                   steps.z2th_step, 3, positive_step);
     ScanSetup setup(s, ss);
     ScanTrials trials(s, ss);

@@ -137,7 +137,7 @@ void principal_sections(control::Session& s)
             if (i < 2)
                 console::pause(con);
         }
-        if (!ask_yes(con, "Do you want to see this sequence of 3 maps again (Y/N, default=N)? ",
+        if (!console::ask_yes(con, "Do you want to see this sequence of 3 maps again (Y/N, default=N)? ",
                      false))
             return;
     }
@@ -161,7 +161,7 @@ void quick_views(control::Session& s)
     quick_view_settings(s);
     if (m1) {
         thumbnails(s);
-        if (!ask_yes(con, "  Display M3-style sequence of 3 more detailed maps (Y/N, default=N)? ",
+        if (!console::ask_yes(con, "  Display M3-style sequence of 3 more detailed maps (Y/N, default=N)? ",
                      false))
             return;
         m3_introduction(s);

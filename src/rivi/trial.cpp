@@ -34,7 +34,7 @@ void report_low_diagonal(control::Session& s, const Q6& q)
     std::string values;
     for (int i = 1; i <= 6; ++i)
         values += ", Q" + std::to_string(i) + "=" + console::real_text(q[i], 0, 6);
-    s.con.line("** Q1, Q2 or Q3 < 0.1 in calcfm: " + values.substr(2) + " **");
+    s.con.line("** Q1, Q2 or Q3 < 0.1 in calcfm: " + values.substr(2));
 }
 
 bool section_varies(char section, int row)

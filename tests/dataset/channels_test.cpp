@@ -156,13 +156,17 @@ TEST(MapFiles, CreatedAnewOrAppended)
     ch.map_cmg.line("g");
     ch.map_sum.line("s");
     ch.log.line("l");
-    EXPECT_TRUE(console::open_log_file(fs.s, "other"));  // already open: kept
+    EXPECT_TRUE(console::open_log_file(fs.s, "abc"));  // already open: kept
+    ch.log.line("m");
+    // After a change of dataset the log goes to the new dataset's file.
+    EXPECT_TRUE(console::open_log_file(fs.s, "other"));
+    ch.log.line("o");
     console::close_all(ch);
     EXPECT_EQ(read_file("ABC.CMG"), "g\r\n");
     EXPECT_EQ(read_file("ABC.SUM"), "old summary\r\ns\r\n");
-    EXPECT_EQ(read_file("ABC.LOG"), "l\r\n");
+    EXPECT_EQ(read_file("ABC.LOG"), "l\r\nm\r\n");
+    EXPECT_EQ(read_file("OTHER.LOG"), "o\r\n");
     EXPECT_TRUE(std::filesystem::exists("ABC.CMM"));
-    EXPECT_FALSE(std::filesystem::exists("OTHER.LOG"));
 }
 
 } // namespace

@@ -54,6 +54,14 @@ TEST(SummaryWriter, FieldsStandInTheirColumns)
     EXPECT_EQ(cols(line, 110, 117), " 120.000");
     EXPECT_EQ(cols(line, 118, 127), "  552.1400");
     EXPECT_EQ(cols(line, 168, 177), "  552.1400");
+
+    // A perfect fit's merit does not push the later columns out of place.
+    indexing::SummaryRecord perfect = quartz_like();
+    perfect.merit = 9.999999e37;
+    line = indexing::summary_line(perfect, false);
+    EXPECT_EQ(line.size(), 177u);
+    EXPECT_EQ(cols(line, 3, 10), "99999.99");
+    EXPECT_EQ(cols(line, 67, 75), "   4.9134");
 }
 
 TEST(SummaryWriter, DescriptionProgramAndLetter)
