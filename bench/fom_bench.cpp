@@ -48,7 +48,8 @@ Map make_map(const map_patterns::Pattern& p, bool full, int stride)
     return m;
 }
 
-// One pass over the map, row by row.
+// One pass over the map, row by row, leaving the last trial's pattern as
+// the map scan does.
 void scan(Map& m, bool fast, std::vector<double>& values, std::vector<char>& rejects)
 {
     const int n = m.grid.columns;
@@ -56,10 +57,12 @@ void scan(Map& m, bool fast, std::vector<double>& values, std::vector<char>& rej
     rejects.resize(m.trials.size());
     for (std::size_t at = 0; at < m.trials.size(); at += n) {
         if (fast)
-            rivi::evaluate_row(m.fs->s, &m.trials[at], n, &values[at], &rejects[at]);
+            rivi::evaluate_row(m.fs->s, &m.trials[at], n, &values[at], &rejects[at], false);
         else
             rivi::evaluate_row_plain(m.fs->s, &m.trials[at], n, &values[at], &rejects[at]);
     }
+    if (fast)
+        rivi::leave_last_pattern(m.fs->s);
 }
 
 // Every trial of every map in the given modes through both evaluators, the

@@ -110,7 +110,7 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file)
             b.trials[j][x_constant(f.section)] = b.xq[j];
             b.trials[j][yc] = yq;
         }
-        evaluate_row(s, b.trials.data(), b.points, b.values.data(), b.rejects.data());
+        evaluate_row(s, b.trials.data(), b.points, b.values.data(), b.rejects.data(), false);
 
         // Clusters of k points; a full scan draws each cluster's maximum.
         for (int j = 0; j < b.points; j += g.k) {
@@ -151,6 +151,7 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file)
         // Pages of 21 rows; the time spent in a pause is not the scan's.
         ++rows_done;
         if (display && con.pause_flag == 1 && rows_done % rows_per_page == 0 && r != g.rmax) {
+            leave_last_pattern(s);
             banked += seconds_since(start);
             if (full)
                 console::page_pause_next(con);
@@ -160,6 +161,7 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file)
             start = console::seconds_of_day();
         }
     }
+    leave_last_pattern(s);
     if (!quick_view) {
         search.finish(g.rmax, list);
         finish_peak_list(list, g);

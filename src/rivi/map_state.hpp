@@ -50,6 +50,11 @@ struct FomState {
     // ---- the fast evaluator ----
     int threads = 0;                       // evaluate_row: 0 every core, 1 one thread
     std::shared_ptr<TrialEngine> engine;   // its workspaces, created on first use
+    // The calculated pattern of the last trial that reached generation, not
+    // yet made into the dataset (a map scan makes it when it pauses or ends).
+    bool pattern_due = false;
+    bool pattern_all_angles = false;
+    Q6 pattern_trial{};
 };
 
 // The grid of a map: columns in clusters of k points, rows top to bottom.

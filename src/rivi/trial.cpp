@@ -199,6 +199,7 @@ double finish(control::Session& s, double fom)
 bool generate_into_dataset(control::Session& s, const Q6& q, bool all_angles)
 {
     FomState& f = s.maps.fom;
+    leave_last_pattern(s);  // the pattern a scan left due comes first
     f.mQ = q;
     if (low_diagonal(q))
         report_low_diagonal(s, q);

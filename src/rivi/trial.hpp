@@ -22,8 +22,14 @@ double calcm(control::Session& s, const Q6& q);
 // with Z2Th 0 and no rezoning when fom.use_calcfm is on) would evaluate
 // them, in order: the values, the reject codes, the messages, the trial
 // counter and the calculated pattern left in the dataset are the same. The
-// points may be shared among threads (fom.threads).
-void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects);
+// points may be shared among threads (fom.threads). With `leave_pattern`
+// false the calculated pattern is left due (fom.pattern_due) until
+// leave_last_pattern: a scan makes it once rather than once a row.
+void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects,
+                  bool leave_pattern = true);
+
+// The calculated pattern left due by evaluate_row, made into the dataset.
+void leave_last_pattern(control::Session& s);
 // The same through the plain evaluators, one call per trial: the judge of
 // the fast one.
 void evaluate_row_plain(control::Session& s, const Q6* trials, int n, double* values,

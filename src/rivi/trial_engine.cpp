@@ -154,12 +154,26 @@ TrialEngine& engine_of(FomState& f)
     return *f.engine;
 }
 
-void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects)
+void leave_last_pattern(control::Session& s)
+{
+    FomState& f = s.maps.fom;
+    if (!f.pattern_due)
+        return;
+    f.pattern_due = false;
+    LineList list = dataset_lines(s.ds);
+    char reject = ' ';
+    generate_trial_pruned(f, f.pattern_trial, f.pattern_all_angles, list, reject);
+    s.ds.Ncalc = list.n;
+}
+
+void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects,
+                  bool leave_pattern)
 {
     FomState& f = s.maps.fom;
     if (n <= 0)
         return;
     if (!valid_letter(f.Mchar) || f.line_listing) {
+        leave_last_pattern(s);
         evaluate_row_plain(s, trials, n, values, rejects);
         return;
     }
@@ -179,10 +193,22 @@ void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, 
     TrialResult* r = engine.results(n);
     const TrialContext c{&f, qobs, ds.included.data(), f.Mchar, f.use_calcfm};
     // The calculated pattern of the last trial that reached generation, as
-    // the sequential calls would leave it.
+    // the sequential calls would leave it: made now, or left due.
     LineList list = dataset_lines(ds);
-    if (engine.run(c, trials, n, r, f.threads, &list) >= 0)
+    const int last = engine.run(c, trials, n, r, f.threads, leave_pattern ? &list : nullptr);
+    if (leave_pattern && last >= 0) {
         ds.Ncalc = list.n;
+        f.pattern_due = false;
+    }
+    for (int t = 0; !leave_pattern && t < n; ++t) {
+        if (r[t].generated) {
+            f.pattern_due = true;
+            f.pattern_trial = trials[t];
+            f.pattern_all_angles = c.all_angles;
+        }
+    }
+    if (leave_pattern)
+        leave_last_pattern(s);
 
     for (int t = 0; t < n; ++t) {
         if (low_diagonal(trials[t]))

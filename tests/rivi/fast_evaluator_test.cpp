@@ -144,6 +144,43 @@ TEST(FastEvaluator, RowsSharedAmongThreadsShowWhatOneThreadShows)
     }
 }
 
+TEST(FastEvaluator, APatternLeftDueIsTheOneTheSequentialCallsLeave)
+{
+    // Rows of a map with the pattern left due, a row whose every trial is
+    // rejected, then a rejected single trial: the dataset ends with the
+    // pattern of the last trial that reached generation.
+    Twins t;
+    t.load(map_patterns::patterns[1], 'M', true, 'N');
+    t.fast.s.maps.fom.threads = 2;
+    const map_patterns::Grid full = map_patterns::full_grid(t.basis);
+    std::vector<Q6> trials(full.columns);
+    std::vector<double> va(full.columns), vb(full.columns);
+    std::vector<char> ra(full.columns), rb(full.columns);
+    auto both = [&](const std::vector<Q6>& row) {
+        const int n = static_cast<int>(row.size());
+        rivi::evaluate_row(t.fast.s, row.data(), n, va.data(), ra.data(), false);
+        rivi::evaluate_row_plain(t.plain.s, row.data(), n, vb.data(), rb.data());
+    };
+    for (int r : sample_rows(full, 5)) {  // the first and last rows: all rejected
+        map_patterns::row_trials(t.fast.s, t.basis, full, r, trials.data());
+        both(trials);
+    }
+    EXPECT_TRUE(t.fast.s.maps.fom.pattern_due);
+    Q6 flat = t.basis;
+    flat[6] = 2.0 * std::sqrt(flat[1] * flat[2]);  // no volume: rejected
+    both(std::vector<Q6>(5, flat));
+    EXPECT_EQ(ra[4], 'v');
+    rivi::leave_last_pattern(t.fast.s);
+    t.expect_same_state("rows left due");
+
+    // A single trial after rows left due: the due pattern is made first, and
+    // stays when the trial is rejected.
+    map_patterns::row_trials(t.fast.s, t.basis, full, (full.rmin + full.rmax) / 2, trials.data());
+    both(trials);
+    EXPECT_EQ(rivi::calcm(t.fast.s, flat), rivi::calcm(t.plain.s, flat));
+    t.expect_same_state("a rejected trial after a row left due");
+}
+
 TEST(FastEvaluator, CalcfmRowsWriteTheirMarkOnceAndTestEveryAngle)
 {
     Twins t;
