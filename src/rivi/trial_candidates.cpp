@@ -51,6 +51,36 @@ double rounding_margin(double qmax, double H, double K, double L, const Q6& q, d
     return 1e-9 * scale;
 }
 
+// The columns h, k of one end of a segment that can reach T: with l at
+// its best, Q(h, k) = alpha k^2 + h beta k + h^2 gamma, a slice of the
+// projected ellipse for each h.
+struct ColumnSlices {
+    double alpha, beta, gamma;
+    ColumnSlices(const Q6& q)
+        : alpha(q[2] - q[4] * q[4] / (4.0 * q[3])), beta(q[6] - q[4] * q[5] / (2.0 * q[3])),
+          gamma(q[1] - q[5] * q[5] / (4.0 * q[3]))
+    {
+    }
+    // The k of column h that can reach T, widened by one on each side;
+    // false when none can. Everything when the slice is not an interval.
+    bool range(double h, double T, double& lo, double& hi) const
+    {
+        const double b = h * beta;
+        const double disc = b * b - 4.0 * alpha * (h * h * gamma - T);
+        if (!(alpha > 0.0) || std::isnan(disc)) {
+            lo = -std::numeric_limits<double>::infinity();
+            hi = std::numeric_limits<double>::infinity();
+            return true;
+        }
+        if (disc < 0.0)
+            return false;
+        const double root = std::sqrt(disc);
+        lo = std::floor((-b - root) / (2.0 * alpha)) - 1.0;
+        hi = std::ceil((-b + root) / (2.0 * alpha)) + 1.0;
+        return true;
+    }
+};
+
 std::uint64_t bits_of(double x) { return std::bit_cast<std::uint64_t>(x + 0.0); }  // -0 as +0
 
 } // namespace
@@ -106,11 +136,25 @@ bool TrialWorkspace::Storage::enumerate(const TrialContext& c, const Q6& qa, con
     const int hmax = static_cast<int>(H), kmax = static_cast<int>(K), lmax = static_cast<int>(L);
     const double Q1 = qa[1], Q2 = qa[2], Q3 = qa[3];
     const bool both = qa[varying] != qb[varying];
+    const ColumnSlices slices_a(qa), slices_b(qb);
+    const int kfirst = shape.negative_k ? -kmax : 0;
     for (int h = shape.negative_h ? -hmax : 0; h <= hmax; ++h) {
         if (shape.skip_h0 && h == 0)
             continue;
         const double x = h;
-        for (int k = shape.negative_k ? -kmax : 0; k <= kmax; ++k) {
+        // The columns of this h within the ellipse at either end.
+        double klo, khi, klo_b, khi_b;
+        bool some = slices_a.range(x, reach, klo, khi);
+        if (both && slices_b.range(x, reach, klo_b, khi_b)) {
+            klo = some ? std::min(klo, klo_b) : klo_b;
+            khi = some ? std::max(khi, khi_b) : khi_b;
+            some = true;
+        }
+        if (!some)
+            continue;
+        const int k1 = index_within(klo, kfirst, kmax + 1);
+        const int k2 = index_within(khi, kfirst - 1, kmax);
+        for (int k = k1; k <= k2; ++k) {
             if (shape.skip_k0 && k == 0)
                 continue;
             const double y = k;

@@ -14,7 +14,7 @@ namespace rivi {
 
 namespace {
 
-constexpr int max_threads = 8;
+constexpr int max_threads = TrialEngine::max_threads;
 constexpr int min_points_per_thread = 32;
 
 bool valid_letter(char mchar) { return mchar == 'M' || mchar == 'P' || mchar == 'I'; }
@@ -82,18 +82,64 @@ void TrialEngine::ensure_threads(int count)
 // last trial that reached generation, when asked to.
 void TrialEngine::part(int index)
 {
-    const int from = static_cast<int>(static_cast<long long>(job_n_) * index / job_parts_);
-    const int to = static_cast<int>(static_cast<long long>(job_n_) * (index + 1) / job_parts_);
+    const auto start = std::chrono::steady_clock::now();
+    const int from = job_from_[index], to = job_from_[index + 1];
     spaces_[index]->evaluate(*job_context_, job_trials_ + from, to - from, job_results_ + from);
-    if (index != job_parts_ - 1 || job_pattern_ == nullptr)
-        return;
-    for (int t = to - 1; t >= from; --t) {
+    for (int t = to - 1; index == job_parts_ - 1 && job_pattern_ != nullptr && t >= from; --t) {
         if (job_results_[t].generated) {
             char reject = ' ';
             generate_trial_pruned(*job_context_->f, job_trials_[t], job_context_->all_angles,
                                   *job_pattern_, reject);
             job_last_ = t;
-            return;
+            break;
+        }
+    }
+    job_seconds_[index] =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The parts of n trials. Rows of a map cost alike, but the cost is not
+// spread evenly along a row (oblique cells have more lines), so after a
+// run of as many trials the shares are equal shares of the time the last
+// run's parts took, taken as spread evenly within each part; otherwise
+// equal numbers of trials. Each boundary then moves to the nearest start
+// of a run of trials that share their lines when one lies within a
+// twentieth of the row (in a map row the index shape changes as a cross
+// constant passes 0), so that the lines are not found twice.
+void TrialEngine::split(const Q6* trials, int n, int parts)
+{
+    int* from = job_from_;
+    from[0] = 0;
+    from[parts] = n;
+    double total = 0.0;
+    bool timed = last_n_ == n && last_parts_ == parts;
+    for (int p = 0; timed && p < parts; ++p) {
+        timed = last_seconds_[p] > 0.0;
+        total += last_seconds_[p];
+    }
+    const int slack = n / 20;
+    for (int p = 1; p < parts; ++p) {
+        double nominal = static_cast<double>(n) * p / parts;
+        if (timed) {
+            double share = total * p / parts;
+            int q = 0;
+            while (q < parts - 1 && share > last_seconds_[q]) {
+                share -= last_seconds_[q];
+                ++q;
+            }
+            nominal = last_from_[q] + share / last_seconds_[q] * (last_from_[q + 1] - last_from_[q]);
+        }
+        const int at = std::clamp(static_cast<int>(nominal + 0.5), from[p - 1] + 1, n - (parts - p));
+        from[p] = at;
+        for (int d = 0; d <= slack; ++d) {
+            if (at - d > from[p - 1] && starts_run(trials[at - d - 1], trials[at - d])) {
+                from[p] = at - d;
+                break;
+            }
+            if (at + d < n - (parts - p) && starts_run(trials[at + d - 1], trials[at + d])) {
+                from[p] = at + d;
+                break;
+            }
         }
     }
 }
@@ -122,8 +168,8 @@ int TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResult
     job_trials_ = trials;
     job_results_ = results;
     job_pattern_ = pattern;
-    job_n_ = n;
     job_parts_ = parts;
+    split(trials, n, parts);
     job_last_ = -1;
     if (parts > 1) {
         ensure_threads(parts);
@@ -134,10 +180,16 @@ int TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResult
     part(0);
     for (int left; parts > 1 && (left = busy_.load(std::memory_order_acquire)) != 0;)
         changed(busy_, left);
+    last_n_ = n;
+    last_parts_ = parts;
+    for (int p = 0; p <= parts; ++p)
+        last_from_[p] = job_from_[p];
+    for (int p = 0; p < parts; ++p)
+        last_seconds_[p] = job_seconds_[p];
     if (pattern == nullptr || job_last_ >= 0)
         return job_last_;
     // The last part had no trial that reached generation: an earlier one's.
-    for (int t = static_cast<int>(static_cast<long long>(n) * (parts - 1) / parts) - 1; t >= 0; --t) {
+    for (int t = job_from_[parts - 1] - 1; t >= 0; --t) {
         if (results[t].generated) {
             char reject = ' ';
             generate_trial_pruned(*c.f, trials[t], c.all_angles, *pattern, reject);

@@ -13,6 +13,8 @@ namespace rivi {
 
 class TrialEngine {
 public:
+    static constexpr int max_threads = 8;
+
     TrialEngine();
     ~TrialEngine();
     TrialEngine(const TrialEngine&) = delete;
@@ -32,6 +34,7 @@ private:
     void work(int index);
     void ensure_threads(int count);
     void part(int index);
+    void split(const Q6* trials, int n, int parts);
 
     std::vector<std::unique_ptr<TrialWorkspace>> spaces_;
     std::vector<std::thread> workers_;
@@ -43,13 +46,19 @@ private:
     std::atomic<int> busy_{0};
     std::atomic<bool> stopping_{false};
     // The job of the current generation: part p of `parts` is trials
-    // [n*p/parts, n*(p+1)/parts).
+    // [job_from_[p], job_from_[p + 1]).
     const TrialContext* job_context_ = nullptr;
     const Q6* job_trials_ = nullptr;
     TrialResult* job_results_ = nullptr;
     LineList* job_pattern_ = nullptr;
-    int job_n_ = 0;
     int job_parts_ = 0;
+    int job_from_[max_threads + 1] = {};
+    // How the last run was shared and how long each part took: the next
+    // run, a row of a map like the last, is shared by those times.
+    double job_seconds_[max_threads] = {};
+    int last_n_ = 0, last_parts_ = 0;
+    int last_from_[max_threads + 1] = {};
+    double last_seconds_[max_threads] = {};
     int job_last_ = -1;  // the trial whose lines the last part made
 };
 

@@ -70,6 +70,12 @@ bool continues(const Q6& p, const Q6& q, int code, int& varying, int& dir)
 
 } // namespace
 
+bool starts_run(const Q6& before, const Q6& q)
+{
+    return before[1] != q[1] || before[2] != q[2] || before[3] != q[3] ||
+           fast::limits_code(before) != fast::limits_code(q);
+}
+
 int fast::limits_code(const Q6& q)
 {
     return (std::fabs(q[4]) > cross_zero ? 4 : 0) + (std::fabs(q[5]) > cross_zero ? 5 : 0) +

@@ -42,6 +42,11 @@ private:
     std::unique_ptr<Storage> m;
 };
 
+// Trial q cannot share the lines of the trial before it (other diagonal
+// constants or another index shape): a run of trials split there costs no
+// more than one left whole.
+bool starts_run(const Q6& before, const Q6& q);
+
 // The line list of trial q as the plain rules leave it (generate_trial),
 // the same list made without visiting the index triples of each column that
 // lie beyond Qmax.
