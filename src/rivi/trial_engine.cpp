@@ -100,8 +100,9 @@ void TrialEngine::part(int index)
 
 // The parts of n trials. Rows of a map cost alike, but the cost is not
 // spread evenly along a row (oblique cells have more lines), so after a
-// run of as many trials the shares are equal shares of the time the last
-// run's parts took, taken as spread evenly within each part; otherwise
+// run of as many trials each boundary moves halfway towards where equal
+// shares of the time the last run's parts took would put it (that time
+// taken as spread evenly within each part); otherwise
 // equal numbers of trials. Each boundary then moves to the nearest start
 // of a run of trials that share their lines when one lies within a
 // twentieth of the row (in a map row the index shape changes as a cross
@@ -127,7 +128,9 @@ void TrialEngine::split(const Q6* trials, int n, int parts)
                 share -= last_seconds_[q];
                 ++q;
             }
-            nominal = last_from_[q] + share / last_seconds_[q] * (last_from_[q + 1] - last_from_[q]);
+            const double balanced =
+                last_from_[q] + share / last_seconds_[q] * (last_from_[q + 1] - last_from_[q]);
+            nominal = 0.5 * (last_from_[p] + balanced);  // damped: the times vary
         }
         const int at = std::clamp(static_cast<int>(nominal + 0.5), from[p - 1] + 1, n - (parts - p));
         from[p] = at;
