@@ -35,34 +35,6 @@ int entries_in_zone(const LineZones& z, int i, const double* qcalc, int ncalc, i
 
 } // namespace
 
-double chance_probability(int n, double d, double w, const CompareRules& r)
-{
-    double p = n == 0 ? 1.0 : n * d / w;
-    if (p == 0.0 || p > 1.0)
-        p = 1.0;
-    if (r.new_Pr_formula)
-        return p == 1.0 ? 1.0 : 1.0 - (1.0 - r.Pmin) * std::exp(-14.0 * p * p);
-    if (r.Pthresh < p && p < 1.0)
-        return p + 1.0 - (1.0 - r.Pthresh) * std::exp(-40.0 * (p - r.Pthresh));
-    if (p < r.Pmin)
-        return r.Pmin;
-    return p;
-}
-
-void ProbabilitySums::add(double P, bool product)
-{
-    if (P != 1.0)
-        ++nP;
-    ir_sum += 1.0 - P;
-    if (product) {
-        G_mantissa *= P;
-        if (G_mantissa > 0.0 && G_mantissa < 0x1p-500) {
-            G_mantissa *= 0x1p500;  // exact: a power of two
-            G_exponent -= 500;
-        }
-    }
-}
-
 double ProbabilitySums::figure(const CompareRules& r, int count) const
 {
     if (r.Mchar == 'I')

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 
 #include "dataset/limits.hpp"
 
@@ -54,7 +55,19 @@ inline double m1_figure(int count, double q_above, int j, double S)
 
 // The chance probability P of a compared line with discrepancy d and n
 // calculated entries strictly inside its zone of half-width w.
-double chance_probability(int n, double d, double w, const CompareRules& r);
+inline double chance_probability(int n, double d, double w, const CompareRules& r)
+{
+    double p = n == 0 ? 1.0 : n * d / w;
+    if (p == 0.0 || p > 1.0)
+        p = 1.0;
+    if (r.new_Pr_formula)
+        return p == 1.0 ? 1.0 : 1.0 - (1.0 - r.Pmin) * std::exp(-14.0 * p * p);
+    if (r.Pthresh < p && p < 1.0)
+        return p + 1.0 - (1.0 - r.Pthresh) * std::exp(-40.0 * (p - r.Pthresh));
+    if (p < r.Pmin)
+        return r.Pmin;
+    return p;
+}
 
 // The running sums of Ir and Pr over the compared lines, added in the order
 // compared: the sum of 1 - P, and the product of the P values (kept as
@@ -66,7 +79,19 @@ struct ProbabilitySums {
     int G_exponent = 0;
     int nP = 0;
 
-    void add(double P, bool product);
+    void add(double P, bool product)
+    {
+        if (P != 1.0)
+            ++nP;
+        ir_sum += 1.0 - P;
+        if (product) {
+            G_mantissa *= P;
+            if (G_mantissa > 0.0 && G_mantissa < 0x1p-500) {
+                G_mantissa *= 0x1p500;  // exact: a power of two
+                G_exponent -= 500;
+            }
+        }
+    }
     // Ir or Pr (rules' Mchar) after `count` compared lines.
     double figure(const CompareRules& r, int count) const;
 };
