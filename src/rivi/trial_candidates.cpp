@@ -65,19 +65,12 @@ struct ColumnSlices {
     // false when none can. Everything when the slice is not an interval.
     bool range(double h, double T, double& lo, double& hi) const
     {
-        const double b = h * beta;
-        const double disc = b * b - 4.0 * alpha * (h * h * gamma - T);
-        if (!(alpha > 0.0) || std::isnan(disc)) {
+        if (!(alpha > 0.0)) {
             lo = -std::numeric_limits<double>::infinity();
             hi = std::numeric_limits<double>::infinity();
             return true;
         }
-        if (disc < 0.0)
-            return false;
-        const double root = std::sqrt(disc);
-        lo = std::floor((-b - root) / (2.0 * alpha)) - 1.0;
-        hi = std::ceil((-b + root) / (2.0 * alpha)) + 1.0;
-        return true;
+        return column_reach(alpha, h * beta, h * h * gamma, T, lo, hi);
     }
 };
 
