@@ -25,12 +25,15 @@ void prepare_console(console::Console& con)
     con.text_color(15);
 }
 
-// The row's trials and their results, sized once per map: nothing is
+// Rows evaluated together: each thread of the evaluator takes a whole row.
+constexpr int rows_ahead = 2;
+
+// The rows' trials and their results, sized once per map: nothing is
 // allocated per trial.
 struct RowBuffers {
     std::vector<double> xq;      // the x cross constant of each evaluated point
     std::vector<double> x;       // its display value
-    std::vector<Q6> trials;
+    std::vector<Q6> trials;      // rows_ahead rows
     std::vector<double> values;
     std::vector<char> rejects;
     int points = 0;              // evaluated points per row
@@ -44,7 +47,7 @@ RowBuffers row_buffers(control::Session& s, bool full)
     RowBuffers b;
     b.xq.resize(positions);
     b.x.resize(positions);
-    b.trials.resize(positions);
+    b.trials.resize(positions * rows_ahead);
     b.values.resize(positions);
     b.rejects.resize(positions);
     for (int i = g.k * g.cmin; i <= g.k * g.cmax + g.k - 1; ++i) {
@@ -93,8 +96,8 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file)
 
     RowBuffers b = row_buffers(s, full);
     PeakSearch search(b.points, tested_positions(ms, b.points));
-    for (int j = 0; j < b.points; ++j)
-        b.trials[j] = basis_set(ms);
+    for (Q6& q : b.trials)
+        q = basis_set(ms);
 
     const long long trials_before = f.trials;
     const int pause_flag = con.pause_flag;
@@ -102,15 +105,24 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file)
     double start = console::seconds_of_day();
     int rows_done = 0;
     for (int r = g.rmin; r <= g.rmax; ++r) {
+        const int ahead = (r - g.rmin) % rows_ahead;
+        if (ahead == 0) {
+            const int rows = std::min(rows_ahead, g.rmax - r + 1);
+            for (int i = 0; i < rows; ++i) {
+                const double yq = to_constant(s, yc, (r + i) * g.sy + g.y0);
+                Q6* row = &b.trials[static_cast<std::size_t>(i) * b.points];
+                for (int j = 0; j < b.points; ++j) {
+                    row[j][x_constant(f.section)] = b.xq[j];
+                    row[j][yc] = yq;
+                }
+            }
+            evaluate_rows_ahead(s, b.trials.data(), rows, b.points);
+        }
+        const Q6* trials = &b.trials[static_cast<std::size_t>(ahead) * b.points];
         const double y = r * g.sy + g.y0;
-        const double yq = to_constant(s, yc, y);
         if (display)
             con.put(s.run.thumbnails ? thumbnail_label(g, r) : row_label(y, g.label_decimals));
-        for (int j = 0; j < b.points; ++j) {
-            b.trials[j][x_constant(f.section)] = b.xq[j];
-            b.trials[j][yc] = yq;
-        }
-        evaluate_row(s, b.trials.data(), b.points, b.values.data(), b.rejects.data(), false);
+        take_row(s, ahead, b.values.data(), b.rejects.data());
 
         // Clusters of k points; a full scan draws each cluster's maximum.
         for (int j = 0; j < b.points; j += g.k) {
@@ -122,7 +134,7 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file)
                     search.store(p + 1, v);
                 if (v > st.best) {
                     st.best = v;
-                    st.best_q = b.trials[p];
+                    st.best_q = trials[p];
                     st.best_x = b.x[p];
                     st.best_y = y;
                 }

@@ -10,6 +10,13 @@ namespace rivi {
 
 class TrialEngine;
 
+// Rows of a map evaluated ahead, waiting to be taken.
+struct AheadRows {
+    const Q6* trials = nullptr;
+    int rows = 0;
+    int n = 0;  // trials per row
+};
+
 // What a trial evaluation reads and leaves behind.
 struct FomState {
     // ---- run-wide switches ----
@@ -55,6 +62,7 @@ struct FomState {
     bool pattern_due = false;
     bool pattern_all_angles = false;
     Q6 pattern_trial{};
+    AheadRows ahead;
 };
 
 // The grid of a map: columns in clusters of k points, rows top to bottom.

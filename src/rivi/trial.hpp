@@ -28,6 +28,13 @@ double calcm(control::Session& s, const Q6& q);
 void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects,
                   bool leave_pattern = true);
 
+// Rows of a map evaluated together, so that each thread takes whole rows:
+// trials[0..rows*n-1], row after row, kept by the caller until taken.
+// take_row then gives each row, in order, as evaluate_row with the
+// pattern left due would: values, codes, messages, counters.
+void evaluate_rows_ahead(control::Session& s, const Q6* trials, int rows, int n);
+void take_row(control::Session& s, int row, double* values, char* rejects);
+
 // The calculated pattern left due by evaluate_row, made into the dataset.
 void leave_last_pattern(control::Session& s);
 // The same through the plain evaluators, one call per trial: the judge of

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 
 #include "control/session.hpp"
 #include "rivi/trial.hpp"
@@ -107,11 +108,17 @@ void TrialEngine::part(int index)
 // of a run of trials that share their lines when one lies within a
 // twentieth of the row (in a map row the index shape changes as a cross
 // constant passes 0), so that the lines are not found twice.
-void TrialEngine::split(const Q6* trials, int n, int parts)
+void TrialEngine::split(const Q6* trials, int n, int parts, int rows)
 {
     int* from = job_from_;
     from[0] = 0;
     from[parts] = n;
+    if (rows >= parts && n % rows == 0) {
+        // Whole rows: adjacent rows of a map cost alike.
+        for (int p = 1; p < parts; ++p)
+            from[p] = rows * p / parts * (n / rows);
+        return;
+    }
     double total = 0.0;
     bool timed = last_n_ == n && last_parts_ == parts;
     for (int p = 0; timed && p < parts; ++p) {
@@ -162,7 +169,7 @@ void TrialEngine::work(int index)
 }
 
 int TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResult* results,
-                     int threads, LineList* pattern)
+                     int threads, LineList* pattern, int rows)
 {
     int parts = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
     parts = std::clamp(parts, 1, max_threads);
@@ -172,7 +179,7 @@ int TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResult
     job_results_ = results;
     job_pattern_ = pattern;
     job_parts_ = parts;
-    split(trials, n, parts);
+    split(trials, n, parts, rows);
     job_last_ = -1;
     if (parts > 1) {
         ensure_threads(parts);
@@ -221,56 +228,43 @@ void leave_last_pattern(control::Session& s)
     s.ds.Ncalc = list.n;
 }
 
-void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects,
-                  bool leave_pattern)
+namespace {
+
+// The observed lines the comparisons read: calcfm's copy (Z2Th 0, no
+// rezoning) when it is the evaluator.
+const double* observed_lines(control::Session& s)
 {
     FomState& f = s.maps.fom;
-    if (n <= 0)
-        return;
-    if (!valid_letter(f.Mchar) || f.line_listing) {
-        leave_last_pattern(s);
-        evaluate_row_plain(s, trials, n, values, rejects);
-        return;
-    }
-    dataset::Dataset& ds = s.ds;
-    const double* qobs = ds.OQ.data();
-    if (f.use_calcfm) {
-        // What calcfm does before each trial (Z2Th 0, no rezoning).
-        for (int i = 1; i <= f.Nobsused; ++i)
-            f.Qcopy[i] = ds.OQ[i];
-        if (f.first_call_marker) {
-            s.con.put("*");
-            f.first_call_marker = false;
-        }
-        qobs = f.Qcopy.data();
-    }
-    TrialEngine& engine = engine_of(f);
-    TrialResult* r = engine.results(n);
-    const TrialContext c{&f, qobs, ds.included.data(), f.Mchar, f.use_calcfm};
-    // The calculated pattern of the last trial that reached generation, as
-    // the sequential calls would leave it: made now, or left due.
-    LineList list = dataset_lines(ds);
-    const int last = engine.run(c, trials, n, r, f.threads, leave_pattern ? &list : nullptr);
-    if (leave_pattern && last >= 0) {
-        ds.Ncalc = list.n;
-        f.pattern_due = false;
-    }
-    for (int t = 0; !leave_pattern && t < n; ++t) {
-        if (r[t].generated) {
-            f.pattern_due = true;
-            f.pattern_trial = trials[t];
-            f.pattern_all_angles = c.all_angles;
-        }
-    }
-    if (leave_pattern)
-        leave_last_pattern(s);
+    if (!f.use_calcfm)
+        return s.ds.OQ.data();
+    for (int i = 1; i <= f.Nobsused; ++i)
+        f.Qcopy[i] = s.ds.OQ[i];
+    return f.Qcopy.data();
+}
 
+// What the sequential calls show and leave for trials[0..n-1] with their
+// results r: the calcfm mark, the messages, the counters and the values;
+// with `due`, the calculated pattern of the last that reached generation
+// left due.
+void publish(control::Session& s, const Q6* trials, const TrialResult* r, int n, double* values,
+             char* rejects, bool due)
+{
+    FomState& f = s.maps.fom;
+    if (f.use_calcfm && f.first_call_marker) {
+        s.con.put("*");
+        f.first_call_marker = false;
+    }
     for (int t = 0; t < n; ++t) {
         if (low_diagonal(trials[t]))
             report_low_diagonal(s, trials[t]);
         if (r[t].mNobscount >= 0) {
             f.mNobscount = r[t].mNobscount;
             consistency_check(s, r[t].mNobscount, trials[t]);
+        }
+        if (due && r[t].generated) {
+            f.pattern_due = true;
+            f.pattern_trial = trials[t];
+            f.pattern_all_angles = f.use_calcfm;
         }
         values[t] = r[t].value;
         rejects[t] = r[t].reject;
@@ -279,6 +273,63 @@ void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, 
     f.mQ = trials[n - 1];
     f.reject = r[n - 1].reject;
     f.last_fom = r[n - 1].value;
+}
+
+bool fast_rules(const FomState& f) { return valid_letter(f.Mchar) && !f.line_listing; }
+
+} // namespace
+
+void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects,
+                  bool leave_pattern)
+{
+    FomState& f = s.maps.fom;
+    if (n <= 0)
+        return;
+    if (!fast_rules(f)) {
+        leave_last_pattern(s);
+        evaluate_row_plain(s, trials, n, values, rejects);
+        return;
+    }
+    dataset::Dataset& ds = s.ds;
+    const TrialContext c{&f, observed_lines(s), ds.included.data(), f.Mchar, f.use_calcfm};
+    TrialEngine& engine = engine_of(f);
+    TrialResult* r = engine.results(n);
+    // The calculated pattern of the last trial that reached generation, as
+    // the sequential calls would leave it: made now, or left due.
+    LineList list = dataset_lines(ds);
+    const int last = engine.run(c, trials, n, r, f.threads, leave_pattern ? &list : nullptr);
+    if (leave_pattern && last >= 0) {
+        ds.Ncalc = list.n;
+        f.pattern_due = false;
+    }
+    if (leave_pattern)
+        leave_last_pattern(s);
+    publish(s, trials, r, n, values, rejects, !leave_pattern);
+}
+
+void evaluate_rows_ahead(control::Session& s, const Q6* trials, int rows, int n)
+{
+    FomState& f = s.maps.fom;
+    f.ahead = AheadRows{trials, rows, n};
+    if (rows <= 0 || n <= 0 || !fast_rules(f))
+        return;  // taken one at a time by the plain rules
+    const TrialContext c{&f, observed_lines(s), s.ds.included.data(), f.Mchar, f.use_calcfm};
+    TrialEngine& engine = engine_of(f);
+    engine.run(c, trials, rows * n, engine.results(rows * n), f.threads, nullptr, rows);
+}
+
+void take_row(control::Session& s, int row, double* values, char* rejects)
+{
+    FomState& f = s.maps.fom;
+    const AheadRows& a = f.ahead;
+    const Q6* trials = a.trials + static_cast<std::ptrdiff_t>(row) * a.n;
+    if (!fast_rules(f)) {
+        leave_last_pattern(s);
+        evaluate_row_plain(s, trials, a.n, values, rejects);
+        return;
+    }
+    const TrialResult* r = engine_of(f).results(a.rows * a.n) + static_cast<std::ptrdiff_t>(row) * a.n;
+    publish(s, trials, r, a.n, values, rejects, true);
 }
 
 void evaluate_row_plain(control::Session& s, const Q6* trials, int n, double* values,

@@ -24,8 +24,10 @@ public:
     // core). With `pattern` given, the line list of the last trial that
     // reached generation is made into it; the index of that trial is
     // returned (-1 when none did).
+    // With `rows` whole rows of equal length given together, each thread
+    // takes whole rows.
     int run(const TrialContext& c, const Q6* trials, int n, TrialResult* results, int threads,
-            LineList* pattern = nullptr);
+            LineList* pattern = nullptr, int rows = 1);
 
     // A results buffer for n trials, kept between calls.
     TrialResult* results(int n);
@@ -34,7 +36,7 @@ private:
     void work(int index);
     void ensure_threads(int count);
     void part(int index);
-    void split(const Q6* trials, int n, int parts);
+    void split(const Q6* trials, int n, int parts, int rows);
 
     std::vector<std::unique_ptr<TrialWorkspace>> spaces_;
     std::vector<std::thread> workers_;

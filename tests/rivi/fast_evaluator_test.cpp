@@ -181,6 +181,47 @@ TEST(FastEvaluator, APatternLeftDueIsTheOneTheSequentialCallsLeave)
     t.expect_same_state("a rejected trial after a row left due");
 }
 
+TEST(FastEvaluator, RowsTakenAheadShowWhatTheirRowsShowOneByOne)
+{
+    // Three rows evaluated together on two threads, taken one by one, then
+    // the pattern left: the same as the plain rules row by row, the calcfm
+    // mark included; then a row of the plain rules (the line listing) taken
+    // from the rows ahead.
+    Twins t;
+    t.load(map_patterns::patterns[3], 'P', false, 'N');
+    for (control::Session* s : {&t.fast.s, &t.plain.s}) {
+        s->maps.fom.use_calcfm = true;
+        s->maps.fom.first_call_marker = true;
+    }
+    t.fast.s.maps.fom.threads = 2;
+    const map_patterns::Grid full = map_patterns::full_grid(t.basis);
+    const int n = full.columns;
+    std::vector<Q6> trials(3 * static_cast<std::size_t>(n));
+    const int mid = (full.rmin + full.rmax) / 2;
+    for (int i = 0; i < 3; ++i)
+        map_patterns::row_trials(t.fast.s, t.basis, full, mid + 40 * i, &trials[i * n]);
+    std::vector<double> va(n), vb(n);
+    std::vector<char> ra(n), rb(n);
+    rivi::evaluate_rows_ahead(t.fast.s, trials.data(), 3, n);
+    for (int i = 0; i < 3; ++i) {
+        rivi::take_row(t.fast.s, i, va.data(), ra.data());
+        rivi::evaluate_row_plain(t.plain.s, &trials[i * n], n, vb.data(), rb.data());
+        EXPECT_EQ(va, vb) << "row " << i;
+        EXPECT_EQ(ra, rb) << "row " << i;
+    }
+    rivi::leave_last_pattern(t.fast.s);
+    t.expect_same_state("three rows ahead");
+    EXPECT_EQ(t.fast.screen(), "*");
+
+    for (control::Session* s : {&t.fast.s, &t.plain.s})
+        s->maps.fom.line_listing = true;
+    rivi::evaluate_rows_ahead(t.fast.s, trials.data(), 1, n);
+    rivi::take_row(t.fast.s, 0, va.data(), ra.data());
+    rivi::evaluate_row_plain(t.plain.s, trials.data(), n, vb.data(), rb.data());
+    EXPECT_EQ(va, vb);
+    t.expect_same_state("a row of the plain rules taken ahead");
+}
+
 TEST(FastEvaluator, CalcfmRowsWriteTheirMarkOnceAndTestEveryAngle)
 {
     Twins t;
