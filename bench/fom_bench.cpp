@@ -152,20 +152,25 @@ int main(int argc, char** argv)
     // --reduced: every 25th row of the full maps (for runs under a profiler);
     // --modes=MPI: the modes the maps are compared in first;
     // --threads=N: the fast evaluator's threads in that comparison;
-    // --full-only: the full maps alone.
+    // --full-only: the full maps alone; --pattern=NAME: that pattern alone.
     bool reduced = false, full_only = false;
+    std::string only;
     std::string modes = "MPI";
     int threads = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         reduced = reduced || arg == "--reduced";
         full_only = full_only || arg == "--full-only";
+        if (arg.rfind("--pattern=", 0) == 0)
+            only = arg.substr(10);
         if (arg.rfind("--modes=", 0) == 0)
             modes = arg.substr(8);
         if (arg.rfind("--threads=", 0) == 0)
             threads = std::atoi(arg.c_str() + 10);
     }
     for (const map_patterns::Pattern& p : map_patterns::patterns) {
+        if (!only.empty() && only != p.name)
+            continue;
         if (!full_only)
             maps.push_back(make_map(p, false, 1));
         maps.push_back(make_map(p, true, reduced ? 25 : 1));
