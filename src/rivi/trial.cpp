@@ -27,7 +27,6 @@ bool is_row(const Q6& q)
     return differing == 1 && q[4] == 0.0 && q[5] == 0.0 && q[6] == 0.0;
 }
 
-bool low_diagonal(const Q6& q) { return q[1] < 0.1 || q[2] < 0.1 || q[3] < 0.1; }
 
 void report_low_diagonal(control::Session& s, const Q6& q)
 {

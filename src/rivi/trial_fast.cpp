@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <limits>
 #include <numbers>
 
@@ -47,6 +48,17 @@ double angle_of(double cosine, double sine)
 // moving, the same way as before. Both are set by the first step that moves.
 bool continues(const Q6& p, const Q6& q, int code, int& varying, int& dir)
 {
+    if (varying != 0) {
+        // The usual step along a row: the varying constant alone moved, the
+        // same way, without crossing into another index shape.
+        const int a = varying == 4 ? 5 : 4, b = varying == 6 ? 5 : 6;
+        const double from = p[varying], to = q[varying];
+        if (p[1] == q[1] && p[2] == q[2] && p[3] == q[3] && p[a] == q[a] && p[b] == q[b] &&
+            (dir > 0 ? to > from : to < from) &&
+            (std::fabs(to) > cross_zero) == (std::fabs(from) > cross_zero) &&
+            !(q[4] == 0.0 && q[5] == 0.0 && q[6] == 0.0 && is_row(q)))
+            return true;
+    }
     if (p[1] != q[1] || p[2] != q[2] || p[3] != q[3] || limits_code(q) != code ||
         (q[4] == 0.0 && q[5] == 0.0 && q[6] == 0.0 && is_row(q)))
         return false;
@@ -258,9 +270,10 @@ namespace {
 // from `hint`: k ascending, q positive.
 // k[0] (the origin) lies below q and k[ncalc + 1] is infinite: the walks
 // stop there without a test of their own.
-inline int first_above(const double* k, int ncalc, double q, int hint)
+inline std::ptrdiff_t first_above(const double* k, std::ptrdiff_t ncalc, double q,
+                                  std::ptrdiff_t hint)
 {
-    int j = std::min(hint, ncalc);
+    std::ptrdiff_t j = hint < ncalc ? hint : ncalc;
     if (k[j] > q) {
         while (k[j - 1] > q)
             --j;
@@ -282,38 +295,37 @@ double TrialWorkspace::Storage::m1_walk(int ncalc, int& count)
 {
     const double* k = key.data();
     const double* obs = used_q.data();
-    int* hint = above.data();
-    const int lines_in_use = nused;
+    std::ptrdiff_t* hint = above.data();
+    const std::ptrdiff_t lines_in_use = nused, last = ncalc;
     double S = 0.0;
-    int last_j = 0;
-    int compared = 0;
-    for (int u = 0; u < lines_in_use; ++u) {
+    std::ptrdiff_t j = 0, u = 0;
+    for (; u < lines_in_use; ++u) {
         const double q = obs[u];
-        const int j = hint[u] = first_above(k, ncalc, q, hint[u]);
-        if (j > ncalc)
+        const std::ptrdiff_t at = first_above(k, last, q, hint[u]);
+        hint[u] = at;
+        if (at > last)
             break;  // no entry above: the walk ends
-        ++compared;
+        j = at;
         const double d1 = q - k[j - 1];
         const double d2 = k[j] - q;
         S += d1 < d2 ? d1 : d2;  // a tie takes the entry above
-        last_j = j;
     }
-    count = compared;
-    return compared < 1 ? 0.0 : m1_figure(compared, k[last_j], last_j, S);
+    count = static_cast<int>(u);
+    return u < 1 ? 0.0 : m1_figure(static_cast<int>(u), k[j], static_cast<int>(j), S);
 }
 
 double TrialWorkspace::Storage::probability_walk(const CompareRules& r, int ncalc, int& count)
 {
     const double* k = key.data();
     const double* obs = used_q.data();
-    int* hint = above.data();
+    std::ptrdiff_t* hint = above.data();
     const int lines_in_use = nused;
     const bool product = r.Mchar == 'P';
     ProbabilitySums sums;
     int compared = 0;
     for (int u = 0; u < lines_in_use; ++u) {
         const double q = obs[u];
-        const int j = hint[u] = first_above(k, ncalc, q, hint[u]);
+        const std::ptrdiff_t j = hint[u] = first_above(k, ncalc, q, hint[u]);
         if (j > ncalc)
             break;
         ++compared;
@@ -322,9 +334,9 @@ double TrialWorkspace::Storage::probability_walk(const CompareRules& r, int ncal
         const double d = d1 < d2 ? d1 : d2;
         // Entries strictly inside the zone, counted down from j-1 and up from j.
         int inside = 0;
-        for (int m = j - 1; m >= 1 && k[m] > used_low[u]; --m)
+        for (std::ptrdiff_t m = j - 1; m >= 1 && k[m] > used_low[u]; --m)
             ++inside;
-        for (int m = j; m <= ncalc && k[m] < used_high[u]; ++m)
+        for (std::ptrdiff_t m = j; m <= ncalc && k[m] < used_high[u]; ++m)
             ++inside;
         sums.add(chance_probability(inside, d, used_w[u], r), product);
     }

@@ -120,7 +120,7 @@ struct TrialWorkspace::Storage {
     bool used_ascending = true;  // and positive
     bool test_angle[3] = {true, true, true};  // alpha*, beta*, gamma* tested
     std::vector<double> used_q, used_low, used_high, used_w;
-    std::vector<int> above;
+    std::vector<std::ptrdiff_t> above;
 
     // Scratch: the compared list when duplicates go, the validity of a
     // segment's trials, the plain rules' list, the merging of lines.

@@ -59,15 +59,19 @@ void publish(control::Session& s, const Q6* trials, const TrialResult* r, int n,
             report_low_diagonal(s, trials[t]);
         if (r[t].mNobscount >= 0) {
             f.mNobscount = r[t].mNobscount;
-            consistency_check(s, r[t].mNobscount, trials[t]);
-        }
-        if (due && r[t].generated) {
-            f.pattern_due = true;
-            f.pattern_trial = trials[t];
-            f.pattern_all_angles = f.use_calcfm;
+            if (f.check && r[t].mNobscount != f.mNobs)
+                consistency_check(s, r[t].mNobscount, trials[t]);
         }
         values[t] = r[t].value;
         rejects[t] = r[t].reject;
+    }
+    for (int t = n - 1; due && t >= 0; --t) {
+        if (r[t].generated) {
+            f.pattern_due = true;
+            f.pattern_trial = trials[t];
+            f.pattern_all_angles = f.use_calcfm;
+            break;
+        }
     }
     f.trials += n;
     f.mQ = trials[n - 1];

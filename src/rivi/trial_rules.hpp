@@ -33,7 +33,7 @@ inline constexpr double row_marker = 1000000.0;
 bool is_row(const Q6& q);
 
 // Q(A), Q(B) or Q(C) below 0.1 QU., and the debug line that reports it.
-bool low_diagonal(const Q6& q);
+inline bool low_diagonal(const Q6& q) { return q[1] < 0.1 || q[2] < 0.1 || q[3] < 0.1; }
 void report_low_diagonal(control::Session& s, const Q6& q);
 
 // A reciprocal angle, or its supplement, below the minimum.
