@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 
-
 namespace rivi {
 
 namespace {
