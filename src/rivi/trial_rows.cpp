@@ -126,6 +126,8 @@ void take_row(control::Session& s, int row, double* values, char* rejects)
 {
     FomState& f = s.maps.fom;
     const AheadRows& a = f.ahead;
+    if (a.n <= 0 || row < 0 || row >= a.rows)
+        return;
     const Q6* trials = a.trials + static_cast<std::ptrdiff_t>(row) * a.n;
     if (!fast_rules(f)) {
         leave_last_pattern(s);
