@@ -34,6 +34,9 @@ using namespace fast;
 
 namespace {
 
+// Runs of trials spanning no more than this many go to the plain rules.
+constexpr int few_trials = 2;
+
 // The angle of a cosine as the conversion computes it (0..180 degrees).
 double angle_of(double cosine, double sine)
 {
@@ -206,7 +209,10 @@ void TrialWorkspace::Storage::segment(const TrialContext& c, const Q6* trials, i
         return;
     varying = varying_constant == 0 ? 6 : varying_constant;
     dir = first == last ? 0 : direction;
-    const bool prepared = prepare(c, trials[first], trials[last], g);
+    // Finding the lines costs more than the plain rules spend on a trial
+    // or two (a row's trial where a cross constant is 0 stands alone).
+    const bool prepared =
+        last - first + 1 > few_trials && prepare(c, trials[first], trials[last], g);
     for (int t = first; t <= last; ++t) {
         if (!valid[t])
             continue;
