@@ -96,32 +96,24 @@ bool generate_lines(const FomState& f, const Q6& q, const dataset::IndexRow& lim
             for (int l = lmin; l <= limits[6]; ++l) {
                 const double qhkl = h * h * q[1] + k * k * q[2] + l * l * q[3] + k * l * q[4] +
                                     h * l * q[5] + h * k * q[6];
-                if (!(qhkl > 0.0 && qhkl <= f.Qmax))
-                    continue;
-                if (l == 0 && ((k == 0 && h < 0) || (h == 0 && k < 0)))
-                    continue;
-                if (n == dataset::max_calc) {
-                    out.n = n;
-                    reject = 'n';
+                if (!keep_line(out, n, qhkl, f.Qmax, h, k, l, reject))
                     return false;
-                }
-                ++n;
-                out.Q[n] = qhkl;
-                out.h[n] = h;
-                out.k[n] = k;
-                out.l[n] = l;
             }
         }
     }
-    // The closing entry: every observed line below Qmax has an entry above it.
+    close_lines(out, n, f.Qmax);
+    return true;
+}
+
+void close_lines(LineList& out, int n, double qmax)
+{
     if (n < dataset::max_calc) {
         ++n;
-        out.Q[n] = f.Qmax;
+        out.Q[n] = qmax;
         out.h[n] = out.k[n] = out.l[n] = closing_index;
     }
     cell::sort_calculated(n, out.Q, out.h, out.k, out.l);
     out.n = cell::remove_symmetry_duplicates(n, out.Q, out.h, out.k, out.l);
-    return true;
 }
 
 bool generate_trial(const FomState& f, const Q6& q, bool all_angles, LineList& out, char& reject)

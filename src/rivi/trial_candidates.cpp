@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "cell/commands.hpp"
 #include "rivi/trial_fast_storage.hpp"
 
 namespace rivi {
@@ -322,30 +321,12 @@ bool generate_trial_pruned(const FomState& f, const Q6& q, bool all_angles, Line
             for (int l = index_within(lo, lmin, lmax + 1); l <= l2; ++l) {
                 const double qhkl = h * h * q[1] + k * k * q[2] + l * l * q[3] + k * l * q[4] +
                                     h * l * q[5] + h * k * q[6];
-                if (!(qhkl > 0.0 && qhkl <= qmax))
-                    continue;
-                if (l == 0 && ((k == 0 && h < 0) || (h == 0 && k < 0)))
-                    continue;
-                if (n == dataset::max_calc) {
-                    out.n = n;
-                    reject = 'n';
+                if (!keep_line(out, n, qhkl, qmax, h, k, l, reject))
                     return false;
-                }
-                ++n;
-                out.Q[n] = qhkl;
-                out.h[n] = h;
-                out.k[n] = k;
-                out.l[n] = l;
             }
         }
     }
-    if (n < dataset::max_calc) {
-        ++n;
-        out.Q[n] = qmax;
-        out.h[n] = out.k[n] = out.l[n] = closing_index;
-    }
-    cell::sort_calculated(n, out.Q, out.h, out.k, out.l);
-    out.n = cell::remove_symmetry_duplicates(n, out.Q, out.h, out.k, out.l);
+    close_lines(out, n, qmax);
     return true;
 }
 

@@ -48,6 +48,34 @@ bool section_varies(char section, int row);
 bool validate_trial(const FomState& f, const Q6& q, bool all_angles, char& reject,
                     dataset::IndexRow& limits);
 
+// Line h k l with Q qhkl appended to out as entry n + 1 when the rules keep
+// it (0 < Q <= qmax, not a negative axial line); false with reject 'n'
+// (out.n = n) when 20000 lines are already held.
+inline bool keep_line(LineList& out, int& n, double qhkl, double qmax, int h, int k, int l,
+                      char& reject)
+{
+    if (!(qhkl > 0.0 && qhkl <= qmax))
+        return true;
+    if (l == 0 && ((k == 0 && h < 0) || (h == 0 && k < 0)))
+        return true;
+    if (n == dataset::max_calc) {
+        out.n = n;
+        reject = 'n';
+        return false;
+    }
+    ++n;
+    out.Q[n] = qhkl;
+    out.h[n] = h;
+    out.k[n] = k;
+    out.l[n] = l;
+    return true;
+}
+
+// The lines 1..n closed: the closing entry at qmax (every observed line
+// below Qmax has an entry above it), the Shell sort and the duplicate
+// removal.
+void close_lines(LineList& out, int n, double qmax);
+
 // Every line within the limits and Qmax (zero-level suppression applied),
 // the closing entry, the Shell sort and the duplicate removal; false with
 // reject 'n' (the first 20000 lines kept unsorted) when the list overflows.
