@@ -81,13 +81,15 @@ void TrialEngine::part(int index)
     const auto start = std::chrono::steady_clock::now();
     const int from = job_from_[index], to = job_from_[index + 1];
     spaces_[index]->evaluate(*job_context_, job_trials_ + from, to - from, job_results_ + from);
-    for (int t = to - 1; index == job_parts_ - 1 && job_pattern_ != nullptr && t >= from; --t) {
-        if (job_results_[t].generated) {
-            char reject = ' ';
-            generate_trial_pruned(*job_context_->f, job_trials_[t], job_context_->all_angles,
-                                  *job_pattern_, reject);
-            job_last_ = t;
-            break;
+    if (index == job_parts_ - 1 && job_pattern_ != nullptr) {
+        for (int t = to - 1; t >= from; --t) {
+            if (job_results_[t].generated) {
+                char reject = ' ';
+                generate_trial_pruned(*job_context_->f, job_trials_[t], job_context_->all_angles,
+                                      *job_pattern_, reject);
+                job_last_ = t;
+                break;
+            }
         }
     }
     job_seconds_[index] =

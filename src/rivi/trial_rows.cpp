@@ -105,9 +105,9 @@ void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, 
     if (leave_pattern && last >= 0) {
         ds.Ncalc = list.n;
         f.pattern_due = false;
+    } else if (leave_pattern) {
+        leave_last_pattern(s);  // none in this row: the one left due stands
     }
-    if (leave_pattern)
-        leave_last_pattern(s);
     publish(s, trials, r, n, values, rejects, !leave_pattern);
 }
 
