@@ -4,6 +4,7 @@
 // compared between the two, and any difference ends the run.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -49,7 +50,7 @@ Map make_map(const map_patterns::Pattern& p, bool full, int stride)
 }
 
 // One pass over the map, as the map scan makes it: the fast evaluator
-// takes two rows at a time and leaves the last trial's pattern at the end.
+// takes rows_ahead rows at a time and leaves the last trial's pattern at the end.
 void scan(Map& m, bool fast, std::vector<double>& values, std::vector<char>& rejects)
 {
     const int n = m.grid.columns;
@@ -62,7 +63,7 @@ void scan(Map& m, bool fast, std::vector<double>& values, std::vector<char>& rej
             at += n;
             continue;
         }
-        const int rows = at + n < total ? 2 : 1;
+        const int rows = static_cast<int>(std::min<std::size_t>(rivi::rows_ahead, (total - at) / n));
         rivi::evaluate_rows_ahead(m.fs->s, &m.trials[at], rows, n);
         for (int i = 0; i < rows; ++i, at += n)
             rivi::take_row(m.fs->s, i, &values[at], &rejects[at]);

@@ -25,9 +25,6 @@ void prepare_console(console::Console& con)
     con.text_color(15);
 }
 
-// Rows evaluated together: each thread of the evaluator takes a whole row.
-constexpr int rows_ahead = 2;
-
 // The rows' trials and their results, sized once per map: nothing is
 // allocated per trial.
 struct RowBuffers {

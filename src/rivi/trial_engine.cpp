@@ -78,6 +78,14 @@ void TrialEngine::ensure_threads(int count)
 // last trial that reached generation, when asked to.
 void TrialEngine::part(int index)
 {
+    if (job_rows_ > 0) {
+        for (int r; (r = next_row_.fetch_add(1, std::memory_order_relaxed)) < job_rows_;) {
+            const int from = r * job_row_length_;
+            spaces_[index]->evaluate(*job_context_, job_trials_ + from, job_row_length_,
+                                     job_results_ + from);
+        }
+        return;
+    }
     const auto start = std::chrono::steady_clock::now();
     const int from = job_from_[index], to = job_from_[index + 1];
     spaces_[index]->evaluate(*job_context_, job_trials_ + from, to - from, job_results_ + from);
@@ -96,7 +104,8 @@ void TrialEngine::part(int index)
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The parts of n trials. Rows of a map cost alike, but the cost is not
+// The parts of n trials (taken as a whole row each when given in rows).
+// Rows of a map cost alike, but the cost is not
 // spread evenly along a row (oblique cells have more lines), so after a
 // run of as many trials each boundary moves halfway towards where equal
 // shares of the time the last run's parts took would put it (that time
@@ -110,10 +119,11 @@ void TrialEngine::split(const Q6* trials, int n, int parts, int rows)
     int* from = job_from_;
     from[0] = 0;
     from[parts] = n;
-    if (rows >= parts && n % rows == 0) {
-        // Whole rows: adjacent rows of a map cost alike.
-        for (int p = 1; p < parts; ++p)
-            from[p] = rows * p / parts * (n / rows);
+    job_rows_ = 0;
+    if (rows > 1 && n % rows == 0 && job_pattern_ == nullptr) {
+        job_rows_ = rows;
+        job_row_length_ = n / rows;
+        next_row_.store(0, std::memory_order_relaxed);
         return;
     }
     double total = 0.0;
@@ -171,6 +181,8 @@ int TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResult
     int parts = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
     parts = std::clamp(parts, 1, max_threads);
     parts = std::min(parts, std::max(1, n / min_points_per_thread));
+    if (rows > 1)
+        parts = std::min(parts, rows);
     job_context_ = &c;
     job_trials_ = trials;
     job_results_ = results;
@@ -187,6 +199,8 @@ int TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResult
     part(0);
     for (int left; parts > 1 && (left = busy_.load(std::memory_order_acquire)) != 0;)
         changed(busy_, left);
+    if (job_rows_ > 0)
+        return -1;  // nothing timed; no pattern asked for
     last_n_ = n;
     last_parts_ = parts;
     for (int p = 0; p <= parts; ++p)

@@ -24,8 +24,9 @@ public:
     // core). With `pattern` given, the line list of the last trial that
     // reached generation is made into it; the index of that trial is
     // returned (-1 when none did).
-    // With `rows` whole rows of equal length given together, each thread
-    // takes whole rows.
+    // With `rows` whole rows of equal length given together (and no
+    // pattern asked for), each thread takes the next row left until none
+    // is: a thread held up by the system does not hold up the others.
     int run(const TrialContext& c, const Q6* trials, int n, TrialResult* results, int threads,
             LineList* pattern = nullptr, int rows = 1);
 
@@ -55,6 +56,9 @@ private:
     LineList* job_pattern_ = nullptr;
     int job_parts_ = 0;
     int job_from_[max_threads + 1] = {};
+    int job_rows_ = 0;                   // rows taken one by one; 0: parts
+    int job_row_length_ = 0;
+    std::atomic<int> next_row_{0};
     // How the last run was shared and how long each part took: the next
     // run, a row of a map like the last, is shared by those times.
     double job_seconds_[max_threads] = {};
