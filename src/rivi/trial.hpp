@@ -33,7 +33,7 @@ void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, 
 // trials[0..rows*n-1], row after row, kept by the caller until taken.
 // take_row then gives each row, in order, as evaluate_row with the
 // pattern left due would: values, codes, messages, counters.
-constexpr int rows_ahead = 8;
+constexpr int rows_ahead = 32;
 void evaluate_rows_ahead(control::Session& s, const Q6* trials, int rows, int n);
 void take_row(control::Session& s, int row, double* values, char* rejects);
 
