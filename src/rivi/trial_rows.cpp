@@ -89,7 +89,9 @@ void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, 
     FomState& f = s.maps.fom;
     if (n <= 0)
         return;
-    if (!fast_rules(f)) {
+    // A trial or two gain nothing from the engine, which would then make
+    // the last one's lines a second time to leave them.
+    if (!fast_rules(f) || (leave_pattern && n <= 2)) {
         leave_last_pattern(s);
         evaluate_row_plain(s, trials, n, values, rejects);
         return;
