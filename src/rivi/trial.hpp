@@ -29,10 +29,11 @@ void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, 
                   bool leave_pattern = true);
 
 // Rows of a map evaluated together, so that each thread takes whole rows,
-// the next one left each time (a scan gives rows_ahead at a time):
-// trials[0..rows*n-1], row after row, kept by the caller until taken.
-// take_row then gives each row, in order, as evaluate_row with the
-// pattern left due would: values, codes, messages, counters.
+// the next one left each time: trials[0..rows*n-1], row after row, kept by
+// the caller until taken. take_row then gives each row, in order, as
+// evaluate_row with the pattern left due would: values, codes, messages,
+// counters. A scan gives rows_ahead rows at a time: enough that a thread
+// seldom waits for the other's last row.
 constexpr int rows_ahead = 32;
 void evaluate_rows_ahead(control::Session& s, const Q6* trials, int rows, int n);
 void take_row(control::Session& s, int row, double* values, char* rejects);

@@ -104,16 +104,15 @@ void TrialEngine::part(int index)
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The parts of n trials (taken as a whole row each when given in rows).
-// Rows of a map cost alike, but the cost is not
-// spread evenly along a row (oblique cells have more lines), so after a
-// run of as many trials each boundary moves halfway towards where equal
-// shares of the time the last run's parts took would put it (that time
-// taken as spread evenly within each part); otherwise
-// equal numbers of trials. Each boundary then moves to the nearest start
-// of a run of trials that share their lines when one lies within a
-// twentieth of the row (in a map row the index shape changes as a cross
-// constant passes 0), so that the lines are not found twice.
+// The parts of n trials; given in rows, they are taken a row at a time
+// instead. The cost of a row is not spread evenly along it (oblique cells
+// have more lines), so after a run of as many trials each boundary moves
+// halfway towards where equal shares of the time the last run's parts
+// took would put it (that time taken as spread evenly within each part);
+// otherwise equal numbers of trials. Each boundary then moves to the
+// nearest start of a run of trials that share their lines when one lies
+// within a twentieth of the row (in a map row the index shape changes as a
+// cross constant passes 0), so that the lines are not found twice.
 void TrialEngine::split(const Q6* trials, int n, int parts, int rows)
 {
     int* from = job_from_;
