@@ -15,6 +15,7 @@
 #include "control/session.hpp"
 #include "dataset/model.hpp"
 #include "indexing/commands.hpp"
+#include "rivi/map_engine.hpp"
 #include "rivi/map_run.hpp"
 #include "rivi/trial.hpp"
 #include "support/fake_console.hpp"
@@ -374,3 +375,34 @@ TEST(MapRun, AQScanSearchesTheCrossConstants)
 }
 
 } // namespace
+
+TEST(MapRun, AScanOnTwoThreadsShowsAndLeavesWhatItDoesOnOne)
+{
+    // More rows than are evaluated together, drawn: the rows, the peaks, the
+    // statistics and the calculated pattern left are those of one thread.
+    SucroseRun one("", 25, 60.0, true), two("", 25, 60.0, true);
+    ASSERT_GT(one.s.maps.settings.grid.rmax - one.s.maps.settings.grid.rmin + 1,
+              2 * rivi::rows_ahead);
+    one.s.maps.fom.threads = 1;
+    two.s.maps.fom.threads = 2;
+    for (SucroseRun* r : {&one, &two})
+        rivi::scan_map(r->s, false, nullptr);
+    EXPECT_EQ(one.screen(), two.screen());
+    const rivi::PeakList &a = one.s.maps.results.list, &b = two.s.maps.results.list;
+    ASSERT_EQ(a.n, b.n);
+    ASSERT_GT(a.n, 0);
+    for (int i = 1; i <= a.n; ++i) {
+        EXPECT_EQ(a.peaks[i].raw, b.peaks[i].raw) << i;
+        EXPECT_EQ(a.peaks[i].x, b.peaks[i].x) << i;
+        EXPECT_EQ(a.peaks[i].y, b.peaks[i].y) << i;
+    }
+    const rivi::MapStatistics &sa = one.s.maps.results.stats, &sb = two.s.maps.results.stats;
+    EXPECT_EQ(sa.sum, sb.sum);
+    EXPECT_EQ(sa.count, sb.count);
+    EXPECT_EQ(sa.best, sb.best);
+    EXPECT_EQ(sa.best_q, sb.best_q);
+    EXPECT_EQ(sa.trials, sb.trials);
+    ASSERT_EQ(one.s.ds.Ncalc, two.s.ds.Ncalc);
+    for (int i = 1; i <= one.s.ds.Ncalc; ++i)
+        EXPECT_EQ(one.s.ds.CQ[i], two.s.ds.CQ[i]) << i;
+}
