@@ -338,11 +338,13 @@ double TrialWorkspace::Storage::probability_walk(const CompareRules& r, int ncal
         const double d1 = q - k[j - 1];
         const double d2 = k[j] - q;
         const double d = d1 < d2 ? d1 : d2;
-        // Entries strictly inside the zone, counted down from j-1 and up from j.
+        // Entries strictly inside the zone, counted down from j-1 and up from
+        // j (the infinite entry after the last ends that count).
+        const double low = used_low[u], high = used_high[u];
         int inside = 0;
-        for (std::ptrdiff_t m = j - 1; m >= 1 && k[m] > used_low[u]; --m)
+        for (std::ptrdiff_t m = j - 1; m >= 1 && k[m] > low; --m)
             ++inside;
-        for (std::ptrdiff_t m = j; m <= ncalc && k[m] < used_high[u]; ++m)
+        for (std::ptrdiff_t m = j; k[m] < high; ++m)
             ++inside;
         sums.add(chance_probability(inside, d, used_w[u], r), product);
     }
