@@ -48,25 +48,23 @@ void scan_row(benchmark::State& state, rivi::ScanKind kind, const Row& (*make)()
     state.SetItemsProcessed(state.iterations() * static_cast<long long>(row.xs.size()));
 }
 
+// The points of a dynamic Q(A) axis from `start`, as along().
+Row dynamic_row(double start, bool vary_x, double fixed)
+{
+    rivi::ScanAxis axis;
+    rivi::dynamic_axis(axis, start, 500.0, rivi::q_steps);
+    return along(axis, vary_x, fixed);
+}
+
 const Row& q_row()
 {
-    static rivi::ScanAxis axis;
-    static Row r;
-    if (r.xs.empty()) {
-        rivi::dynamic_axis(axis, 39.0, 500.0, rivi::q_steps);
-        r = along(axis, true, 0.0);
-    }
+    static const Row r = dynamic_row(39.0, true, 0.0);
     return r;
 }
 
 const Row& zone_row()
 {
-    static rivi::ScanAxis axis;
-    static Row r;
-    if (r.xs.empty()) {
-        rivi::dynamic_axis(axis, 89.0, 500.0, rivi::q_steps);
-        r = along(axis, false, 89.0);
-    }
+    static const Row r = dynamic_row(89.0, false, 89.0);
     return r;
 }
 
@@ -85,12 +83,11 @@ const Row& rhombic_row()
 
 const Row& z2th_row()
 {
-    static rivi::ScanAxis axis;
-    static Row r;
-    if (r.xs.empty()) {
+    static const Row r = [] {
+        rivi::ScanAxis axis;
         rivi::fixed_axis(axis, -0.1, 0.1, 0.005);
-        r = along(axis, false, 89.2);
-    }
+        return along(axis, false, 89.2);
+    }();
     return r;
 }
 
