@@ -177,35 +177,32 @@ void direct_ranges(control::Session& s, ScanSettings& ss, QRange qa, QRange qb)
 {
     console::Console& con = s.con;
     con.line("Direct-cell scans in a & b proceed downwards from max to min");
-    auto positive = [](double v) {
-        return v > 0.0 ? "" : "  ** Cell sides must be positive - please try again **";
+    auto side = [&](const std::string& label, double def,
+                    const std::function<std::string(double)>& check) {
+        return ask_checked(con, "  " + label + " (default " + console::compact_real(def) + "): ",
+                           def, 2, check);
     };
-    const double amax = ask_checked(
-        con, "  Max a to start scan (default " + console::compact_real(side_of(qa.min)) + "): ",
-        side_of(qa.min), 2, positive);
-    const double amin = ask_checked(
-        con, "  Min a to end scan   (default " + console::compact_real(side_of(qa.max)) + "): ",
-        side_of(qa.max), 2, [&](double v) {
-            return v > 0.0 && v <= amax ? std::string()
-                                        : "  ** amin should lie between 0 and amax (" +
-                                              console::compact_real(amax) + ") **";
-        });
-    const double bmax = ask_checked(
-        con, "  Max b to start scan (default " + console::compact_real(side_of(qb.min)) + "): ",
-        side_of(qb.min), 2, [&](double v) {
-            if (!(v > 0.0))
-                return std::string(positive(v));
-            return v <= amax ? std::string()
-                             : "  ** bmax should not be larger than amax (" + console::compact_real(amax) +
-                                   ") **";
-        });
-    const double bmin = ask_checked(
-        con, "  Min b to end scan   (default " + console::compact_real(side_of(qb.max)) + "): ",
-        side_of(qb.max), 2, [&](double v) {
-            return v > 0.0 && v <= bmax ? std::string()
-                                        : "  ** bmin should lie between 0 and bmax (" +
-                                              console::compact_real(bmax) + ") **";
-        });
+    auto positive = [](double v) {
+        return std::string(v > 0.0 ? "" : "  ** Cell sides must be positive - please try again **");
+    };
+    // A minimum side checked against its maximum.
+    auto below = [](char name, double max) {
+        return [name, max](double v) {
+            return v > 0.0 && v <= max ? std::string()
+                                       : std::string("  ** ") + name + "min should lie between 0 and " +
+                                             name + "max (" + console::compact_real(max) + ") **";
+        };
+    };
+    const double amax = side("Max a to start scan", side_of(qa.min), positive);
+    const double amin = side("Min a to end scan  ", side_of(qa.max), below('a', amax));
+    const double bmax = side("Max b to start scan", side_of(qb.min), [&](double v) {
+        if (!(v > 0.0))
+            return positive(v);
+        return v <= amax ? std::string()
+                         : "  ** bmax should not be larger than amax (" + console::compact_real(amax) +
+                               ") **";
+    });
+    const double bmin = side("Min b to end scan  ", side_of(qb.max), below('b', bmax));
     ss.min1 = amin;
     ss.max1 = amax;
     ss.min2 = bmin;
