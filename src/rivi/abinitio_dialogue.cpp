@@ -52,16 +52,18 @@ std::string divisor_text(double d)
 }
 
 // The threshold of the peaks list, then express mode with what it implies,
-// or the options one by one. The row scan has its own texts; `raw_list`
-// names the gamma* scan's list.
-void scan_options(control::Session& s, ScanSettings& ss, bool row, double pr_threshold,
-                  bool raw_list)
+// or the options one by one, as the scan's kind has them: the row scan has
+// its own texts, and the gamma* scan's list is of raw peaks.
+void scan_options(control::Session& s, ScanSettings& ss)
 {
     console::Console& con = s.con;
     const std::string name = fom_name(ss.mchar);
     const bool pr = ss.mchar == 'P';
+    const bool row = ss.kind == ScanKind::row;
+    const bool raw_list = ss.kind == ScanKind::gamma;
     double& divisor = s.maps.scans.Pr_divisor;
-    ss.threshold = pr ? pr_threshold : 1.5;
+    // The Pr threshold of the Z2Th scan is the divisor in force before it.
+    ss.threshold = !pr ? 1.5 : ss.kind == ScanKind::z2th ? divisor : 1.0;
     divisor = 10.0;
     ss.express =
         console::ask_yes(con,
@@ -74,11 +76,11 @@ void scan_options(control::Session& s, ScanSettings& ss, bool row, double pr_thr
         con.line("Use dynamic scan steps for Q(A)");
         if (pr)
             con.line("Pr scalefactor = 1/" + divisor_text(divisor));
-        if (!row)
-            con.line("Minimum " + name + " for inclusion in peaks list = " +
-                     real_text(ss.threshold, 5, 3));
         if (row)
             con.line("Eliminate duplicate peaks");
+        else
+            con.line("Minimum " + name + " for inclusion in peaks list = " +
+                     real_text(ss.threshold, 5, 3));
         con.line("Suppress intermediate output");
         console::pause(con);
         return;
@@ -116,8 +118,9 @@ void write_lines_used(control::Session& s, const ScanSettings& ss)
                real_text(ds.OQ[1], 0, 3) + " to " + real_text(ds.OQ[ss.nobsused], 0, 3) + " QU.");
 }
 
-// The Q(A) range: stated for an express run, else estimated and asked.
-void q_range(control::Session& s, ScanSettings& ss, QRange q)
+// The Q(A) range taken and stated: for an express run as it stands (false),
+// else as the estimate the questions start from (true).
+bool state_q_range(control::Session& s, ScanSettings& ss, QRange q)
 {
     console::Console& con = s.con;
     ss.min1 = q.min;
@@ -126,10 +129,19 @@ void q_range(control::Session& s, ScanSettings& ss, QRange q)
     const std::string range = console::compact_real(q.min) + " to " + console::compact_real(q.max) + " QU.";
     if (ss.express) {
         con.line("Giving Q(A) scan range for an express run of " + range);
-        return;
+        return false;
     }
     con.line("Hence the default Q(A) scan range is estimated as " + range);
     con.line("If this generates too many small vectors, consider trying a larger minimum.");
+    return true;
+}
+
+// The Q(A) range: stated for an express run, else estimated and asked.
+void q_range(control::Session& s, ScanSettings& ss, QRange q)
+{
+    console::Console& con = s.con;
+    if (!state_q_range(s, ss, q))
+        return;
     ss.min1 = ask_checked(con, "  Min Q(A) to start scan: ", q.min, 1, [](double v) {
         return v > 0.0 ? "" : "** Q(A) must be positive - please try again **";
     });
@@ -287,7 +299,7 @@ void row_scan_dialogue(control::Session& s)
     ss.kind = ScanKind::row;
     if (!scan_opening(s, "Ab initio row scan for Q(A)", ss))
         return;
-    scan_options(s, ss, true, 1.0, false);
+    scan_options(s, ss);
     const QRange q = row_scan_range(s.ds.OQ[1], s.ds.OQ[s.ds.Nobs]);
     ss.min1 = q.min;
     ss.max1 = q.max;
@@ -300,11 +312,9 @@ void z2th_scan_dialogue(control::Session& s)
 {
     ScanSettings ss;
     ss.kind = ScanKind::z2th;
-    // The Pr threshold of this scan is the divisor in force before it.
-    const double pr_threshold = s.maps.scans.Pr_divisor;
     if (!scan_opening(s, "Ab initio 2-dimensional scan of Q(A) and Z2Theta/Tcor", ss))
         return;
-    scan_options(s, ss, false, pr_threshold, false);
+    scan_options(s, ss);
     ss.step1 = 0.4;
     q_range(s, ss, z2th_scan_range(s.ds.OQ[1], s.ds.OQ[ss.nobsused]));
     second_range(s, ss, -0.1, 0.1, 0.005, -dataset::max_zero, dataset::max_zero);
@@ -320,21 +330,13 @@ void rect_scan_dialogue(control::Session& s, bool row_buffer)
     if (!scan_opening(
             s, "Ab initio 2-dimensional scan of a & b, or Q(A) & Q(B), for recangular zones", ss))
         return;
-    scan_options(s, ss, false, 1.0, false);
+    scan_options(s, ss);
     const QRange qa = gamma_scan_range(s.ds.OQ[1], s.ds.OQ[ss.nobsused]);
     const QRange qb = qb_scan_range(s.ds.OQ[1], s.ds.OQ[ss.nobsused]);
-    ss.min1 = qa.min;
-    ss.max1 = qa.max;
     ss.min2 = qb.min;
     ss.max2 = qb.max;
     ss.step1 = ss.step2 = 0.2;
-    write_lines_used(s, ss);
-    const std::string range = console::compact_real(qa.min) + " to " + console::compact_real(qa.max) + " QU.";
-    if (ss.express) {
-        s.con.line("Giving Q(A) scan range for an express run of " + range);
-    } else {
-        s.con.line("Hence the default Q(A) scan range is estimated as " + range);
-        s.con.line("If this generates too many small vectors, consider trying a larger minimum.");
+    if (state_q_range(s, ss, qa)) {
         ss.direct = console::ask_yes(
             s.con, "Search direct-cell constants a & b [not Q(A) & Q(B)] (Y/N, default N)? ",
             false);
@@ -354,7 +356,7 @@ void gamma_scan_dialogue(control::Session& s)
     if (!scan_opening(s, "Ab initio 2-dim scan of Q(A) & gamma* for diagonals of rectangular zones",
                       ss))
         return;
-    scan_options(s, ss, false, 1.0, true);
+    scan_options(s, ss);
     ss.step1 = 0.2;
     q_range(s, ss, gamma_scan_range(s.ds.OQ[1], s.ds.OQ[ss.nobsused]));
     second_range(s, ss, 30.0, 90.0, 1.0, 1.0, 179.0);

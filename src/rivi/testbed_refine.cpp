@@ -116,17 +116,18 @@ void raw_qa_refinement(control::Session& s, bool scan_z2th)
     ss.kind = ScanKind::z2th;
     scan_opening(s, "", ss);
     if (scan_z2th) {
+        const std::string out_of_range = "** Z2Th must lie between " +
+                                         console::compact_real(-dataset::max_zero) + " and " +
+                                         console::compact_real(dataset::max_zero) +
+                                         " - please try again **";
         ss.min2 =
-            ask_checked(con, "Min Z2Th to start scan (default: -0.1): ", -0.1, 3, [](double v) {
-                return v >= -dataset::max_zero && v <= dataset::max_zero
-                           ? ""
-                           : "** Z2Th must lie between -45.0 and 45.0 - please try again **";
+            ask_checked(con, "Min Z2Th to start scan (default: -0.1): ", -0.1, 3, [&](double v) {
+                return dataset::zero_in_range(v) ? std::string() : out_of_range;
             });
         ss.max2 =
             ask_checked(con, "Max Z2Th to end scan   (default: 0.1): ", 0.1, 3, [&](double v) {
                 if (!(v <= dataset::max_zero))
-                    return std::string(
-                        "** Z2Th must lie between -45.0 and 45.0 - please try again **");
+                    return out_of_range;
                 return v >= ss.min2 ? std::string()
                                     : "** Max Z2Th should not be less than min Z2Th (" +
                                           console::compact_real(ss.min2) + ") - please try again **";
