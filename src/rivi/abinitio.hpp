@@ -5,7 +5,6 @@
 #pragma once
 
 #include <array>
-#include <memory>
 #include <string>
 
 #include "rivi/map_state.hpp"

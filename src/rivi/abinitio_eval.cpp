@@ -9,7 +9,6 @@
 #include "rivi/abinitio.hpp"
 #include "rivi/refinement.hpp"
 #include "rivi/trial.hpp"
-#include "rivi/trial.hpp"
 
 namespace rivi {
 

@@ -172,13 +172,9 @@ void refine_peaks(const ScanReport& r, ScanTrials& trials, RefinePass pass,
 
 bool duplicates_wanted(const ScanReport& r)
 {
-    if (r.ss.express)
-        return true;
-    console::Console& con = r.s.con;
-    const std::string reply = console::ask_code(
-        con, "Do you want to remove any duplicate peaks (Y/N, default Y)? ", "YN", "Y", "(Yes)");
-    con.endl();
-    return reply[0] == 'Y';
+    return r.ss.express ||
+           console::ask_yes(r.s.con, "Do you want to remove any duplicate peaks (Y/N, default Y)? ",
+                            true);
 }
 
 void remove_scan_duplicates(const ScanReport& r, const std::string& label, bool again)
