@@ -201,11 +201,12 @@ void zone_scan(control::Session& s, const ScanSettings& ss);
 
 // Tables, refinement and duplicates, as the engines share them.
 struct ScanReport {
+    ScanReport(control::Session& session, const ScanSettings& settings);
     control::Session& s;
     const ScanSettings& ss;
     std::string fom;        // "Ir", "Pr" or "M1"
     std::string names;      // "Q(A)" or "Q(A) & Z2Th"
-    bool two_columns;       // the peaks have a second coordinate
+    bool two_columns;       // the peaks have a second coordinate: all but the row scan
 };
 // After the primary scan: "no peaks" (false), or the peaks ranked on their
 // raw value and, unless suppressed, the largest value of the scan (`best`
@@ -227,6 +228,10 @@ void refine_peaks(const ScanReport& r, ScanTrials& trials, RefinePass pass,
                   const std::string& heading);
 // Whether duplicates are to be removed: in express mode yes, else asked.
 bool duplicates_wanted(const ScanReport& r);
+// The first refinement of the raw peaks over [label], its table unless
+// suppressed, and the duplicates removed when wanted (returned).
+bool first_refinement(const ScanReport& r, ScanTrials& trials, RefinePass pass,
+                      const std::string& label);
 // Removes duplicate refined peaks (crosswise too for rectangular zones) and
 // reports, with the table of unique peaks labelled [label]; `again` for the
 // pass after a further refinement.

@@ -9,6 +9,7 @@
 #include "console/utilities.hpp"
 #include "control/session.hpp"
 #include "rivi/abinitio.hpp"
+#include "rivi/map_run.hpp"
 #include "rivi/peak_search.hpp"
 
 namespace rivi {
@@ -60,16 +61,15 @@ void first_steps(const ScanReport& r, const MapPeak& p, double& dx, double& dy)
     }
 }
 
-void remove_peak(PeakList& list, int i)
-{
-    for (int m = i; m < list.n; ++m) {
-        list.peaks[m] = list.peaks[m + 1];
-        list.oldseq[m] = list.oldseq[m + 1];
-    }
-    --list.n;
-}
-
 } // namespace
+
+ScanReport::ScanReport(control::Session& session, const ScanSettings& settings)
+    : s(session), ss(settings), fom(fom_name(settings.mchar)),
+      names(settings.kind == ScanKind::row ? first_name(settings)
+                                           : first_name(settings) + " & " + second_name(settings)),
+      two_columns(settings.kind != ScanKind::row)
+{
+}
 
 bool raw_peaks(const ScanReport& r, const std::string& scan_name, double best,
                const std::string& where)
@@ -177,14 +177,27 @@ bool duplicates_wanted(const ScanReport& r)
                             true);
 }
 
+bool first_refinement(const ScanReport& r, ScanTrials& trials, RefinePass pass,
+                      const std::string& label)
+{
+    refine_peaks(r, trials, pass, "Parabolic refinement of raw peaks [" + label + "]");
+    sort_peaks(r.s.maps.results.list, 4);
+    if (!r.ss.suppress)
+        refined_table(r, "Peaks after parabolic refinement [" + label + "], re-sorted on refined " +
+                             r.fom);
+    const bool remove = duplicates_wanted(r);
+    if (remove)
+        remove_scan_duplicates(r, label, false);
+    return remove;
+}
+
 void remove_scan_duplicates(const ScanReport& r, const std::string& label, bool again)
 {
     console::Console& con = r.s.con;
     PeakList& list = r.s.maps.results.list;
     const int before = list.n;
-    const PeakCloseness rule{0.02 * duplicate_weight(r.ss.mchar), 0.02,
-                             r.ss.kind == ScanKind::rect};
-    const int removed = merge_close_peaks(list, rule);
+    const int removed = merge_close_peaks(
+        list, duplicate_rule(duplicate_weight(r.ss.mchar), r.ss.kind == ScanKind::rect));
     con.endl();
     if (removed > 0) {
         con.line(std::to_string(removed) + " duplicate peaks removed leaving " +

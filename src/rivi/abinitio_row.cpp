@@ -8,7 +8,6 @@
 #include "console/format.hpp"
 #include "control/session.hpp"
 #include "rivi/abinitio.hpp"
-#include "rivi/map_run.hpp"
 #include "rivi/peak_search.hpp"
 
 namespace rivi {
@@ -34,7 +33,7 @@ void row_scan(control::Session& s, const ScanSettings& ss)
 {
     console::Console& con = s.con;
     ScanSetup setup(s, ss);
-    const std::string fom = fom_name(ss.mchar);
+    const ScanReport r(s, ss);
     auto b = std::make_unique<RowBuffers>();
     ScanAxis& axis = b->axis;
 
@@ -52,7 +51,7 @@ void row_scan(control::Session& s, const ScanSettings& ss)
         write_axis_cut(con, "Q(A)", axis);
         con.line("No. of trials = " + std::to_string(axis.n));
     }
-    con.line("Using " + fom + " as figure of merit (threshold " + console::compact_real(ss.threshold) +
+    con.line("Using " + r.fom + " as figure of merit (threshold " + console::compact_real(ss.threshold) +
              " for inclusion in peaks list)");
 
     ScanTrials trials(s, ss);
@@ -69,16 +68,9 @@ void row_scan(control::Session& s, const ScanSettings& ss)
         rule.feed(list, axis.v[i], 0.0, v);
     }
 
-    const ScanReport r{s, ss, fom, "Q(A)", false};
     if (!raw_peaks(r, "Q(A) row", best, console::real_text(best_x, 0, 4)))
         return;
-    refine_peaks(r, trials, RefinePass::q_only, "Parabolic refinement of raw peaks [Q(A) only]");
-    sort_peaks(list, 4);
-    if (!ss.suppress)
-        refined_table(r, "Peaks after parabolic refinement [Q(A) only], re-sorted on refined " +
-                             fom);
-    if (duplicates_wanted(r))
-        remove_scan_duplicates(r, "Q(A) only", false);
+    first_refinement(r, trials, RefinePass::q_only, "Q(A) only");
 }
 
 } // namespace rivi

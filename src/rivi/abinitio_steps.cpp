@@ -124,9 +124,7 @@ void add_scan_peak(PeakList& list, double x, double y, double v)
         for (int i = 2; i <= list.n; ++i)
             if (list.peaks[i].raw < list.peaks[smallest].raw)
                 smallest = i;
-        for (int i = smallest; i < list.n; ++i)
-            list.peaks[i] = list.peaks[i + 1];
-        --list.n;
+        remove_peak(list, smallest);
     }
     list.peaks[++list.n] = MapPeak{x, y, v, 0.0};
     list.full = list.n == dataset::max_peaks;

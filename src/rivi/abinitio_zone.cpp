@@ -10,7 +10,6 @@
 #include "console/format.hpp"
 #include "control/session.hpp"
 #include "rivi/abinitio.hpp"
-#include "rivi/map_run.hpp"
 #include "rivi/peak_search.hpp"
 
 namespace rivi {
@@ -240,13 +239,12 @@ void zone_scan(control::Session& s, const ScanSettings& ss)
 {
     console::Console& con = s.con;
     ScanSetup setup(s, ss);
-    const std::string fom = fom_name(ss.mchar);
-    const std::string names = first_name(ss) + " & " + second_name(ss);
+    const ScanReport r(s, ss);
     auto b = std::make_unique<ZoneBuffers>();
     make_axes(ss, *b);
     write_header(con, ss, *b);
     write_trial_count(con, Grid{ss, *b});
-    con.line("Primary 2-dim scan running, using " + fom + " as figure of merit (threshold " +
+    con.line("Primary 2-dim scan running, using " + r.fom + " as figure of merit (threshold " +
              console::compact_real(ss.threshold) + " for inclusion in peaks list)");
 
     ScanTrials trials(s, ss);
@@ -255,29 +253,21 @@ void zone_scan(control::Session& s, const ScanSettings& ss)
         con.line("Primary scan terminated after " + first_name(ss) + " = " +
                  real_text(p.stopped_at, 0, 4) + ": peaks array full");
 
-    const ScanReport r{s, ss, fom, names, true};
     if (!raw_peaks(r, "2-dim", p.best, real_text(p.best_x, 0, 4) + ", " + console::compact_real(p.best_y)))
         return;
     PeakList& list = s.maps.results.list;
     const bool correction = ss.kind == ScanKind::z2th || ss.kind == ScanKind::tcor;
-    const std::string first = correction ? first_name(ss) + " only" : names;
-    refine_peaks(r, trials, correction ? RefinePass::q_only : RefinePass::both,
-                 "Parabolic refinement of raw peaks [" + first + "]");
-    sort_peaks(list, 4);
-    if (!ss.suppress)
-        refined_table(r, "Peaks after parabolic refinement [" + first + "], re-sorted on refined " +
-                             fom);
-    const bool remove = duplicates_wanted(r);
-    if (remove)
-        remove_scan_duplicates(r, first, false);
+    const bool remove =
+        first_refinement(r, trials, correction ? RefinePass::q_only : RefinePass::both,
+                         correction ? first_name(ss) + " only" : r.names);
     if (correction) {
         refine_peaks(r, trials, RefinePass::further,
-                     "Further parabolic refinement [" + names + "]");
+                     "Further parabolic refinement [" + r.names + "]");
         sort_peaks(list, 4);
-        refined_table(r, "Further parabolic refinement [" + names + "], re-sorted on refined " +
-                             fom);
+        refined_table(r, "Further parabolic refinement [" + r.names + "], re-sorted on refined " +
+                             r.fom);
         if (remove)
-            remove_scan_duplicates(r, names, true);
+            remove_scan_duplicates(r, r.names, true);
     }
     if (ss.kind == ScanKind::gamma)
         centred_zones(r);

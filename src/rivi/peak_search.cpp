@@ -110,11 +110,19 @@ double duplicate_weight(char mchar)
     }
 }
 
-namespace {
+PeakCloseness duplicate_rule(double w, bool crosswise)
+{
+    return PeakCloseness{0.02 * w, 0.02, crosswise};
+}
 
-PeakCloseness duplicate_rule(double w) { return PeakCloseness{0.02 * w, 0.02, false}; }
-
-} // namespace
+void remove_peak(PeakList& list, int i)
+{
+    for (int m = i; m < list.n; ++m) {
+        list.peaks[m] = list.peaks[m + 1];
+        list.oldseq[m] = list.oldseq[m + 1];
+    }
+    --list.n;
+}
 
 bool close_peaks(const MapPeak& a, const MapPeak& b, const PeakCloseness& rule)
 {
@@ -177,11 +185,7 @@ int merge_close_peaks(PeakList& list, const PeakCloseness& rule)
                 list.peaks[i] = list.peaks[j];
                 list.oldseq[i] = list.oldseq[j];
             }
-            for (int m = j; m < list.n; ++m) {
-                list.peaks[m] = list.peaks[m + 1];
-                list.oldseq[m] = list.oldseq[m + 1];
-            }
-            --list.n;
+            remove_peak(list, j);
             ++removed;
         }
     }

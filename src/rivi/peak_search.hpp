@@ -68,6 +68,10 @@ struct PeakCloseness {
     bool crosswise = false;
 };
 bool close_peaks(const MapPeak& a, const MapPeak& b, const PeakCloseness& rule);
+// The duplicates' rule: refined values within 0.02 w, coordinates within 0.02.
+PeakCloseness duplicate_rule(double w, bool crosswise = false);
+// Peak i taken out of the list, the later ones moving up.
+void remove_peak(PeakList& list, int i);
 // remove_duplicates under any closeness rule; returns the number removed.
 int merge_close_peaks(PeakList& list, const PeakCloseness& rule);
 
