@@ -14,8 +14,6 @@ namespace rivi {
 
 namespace {
 
-constexpr double converged = 0.0001;  // largest applied shift of a cycle
-constexpr int max_cycles = 20;
 constexpr int chunk = 256;            // trials handed to the row evaluation at once
 
 } // namespace
@@ -134,22 +132,9 @@ double ScanTrials::refine(double& x, double& y, double dx, double dy, bool both)
     run.constants = &current;
     run.f_best = at(x, y);
     RefinedParameter px{x, 0.0}, py{y, 0.0};
-    const MeritAt along_x = [&](double v) { return at(v, py.q); };
-    const MeritAt along_y = [&](double v) { return at(px.q, v); };
-    int cycles = 0;
-    do {
-        run.largest_shift = 0.0;
-        const double sx = P_ref_cycle(s_.con, along_x, px, dx, run);
-        if (std::fabs(sx) < dx / 2.0)
-            dx = 2.0 * std::fabs(sx);
-        if (both) {
-            const double sy = P_ref_cycle(s_.con, along_y, py, dy, run);
-            if (std::fabs(sy) < dy / 2.0)
-                dy = 2.0 * std::fabs(sy);
-        }
-        current = scan_trial(ss_, px.q, py.q);
-        ++cycles;
-    } while (run.largest_shift > converged && cycles < max_cycles);
+    refine_pair(
+        s_.con, [&](double v) { return at(v, py.q); }, [&](double v) { return at(px.q, v); }, px,
+        py, dx, dy, both, run, [&] { current = scan_trial(ss_, px.q, py.q); });
     x = px.q;
     y = py.q;
     return run.f_best;

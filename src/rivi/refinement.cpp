@@ -131,6 +131,27 @@ double P_ref_cycle(console::Console& con, const MeritAt& merit, RefinedParameter
     return s;
 }
 
+int refine_pair(console::Console& con, const MeritAt& merit_x, const MeritAt& merit_y,
+                RefinedParameter& px, RefinedParameter& py, double dx, double dy, bool both,
+                RefinementRun& run, const std::function<void()>& moved)
+{
+    auto cycle = [&](const MeritAt& merit, RefinedParameter& p, double& d) {
+        const double shift = P_ref_cycle(con, merit, p, d, run);
+        moved();
+        if (std::fabs(shift) < d / 2.0)
+            d = 2.0 * std::fabs(shift);
+    };
+    int cycles = 0;
+    do {
+        run.largest_shift = 0.0;
+        cycle(merit_x, px, dx);
+        if (both)
+            cycle(merit_y, py, dy);
+        ++cycles;
+    } while (run.largest_shift > converged && cycles < max_cycles);
+    return cycles;
+}
+
 double P_ref_HM(control::Session& s, double& x, double& y, double dx, double dy)
 {
     const char section = s.maps.fom.section;
@@ -148,21 +169,11 @@ double P_ref_HM(control::Session& s, double& x, double& y, double dx, double dy)
             return calcm(s, t);
         };
     };
-    const MeritAt merit_x = along(xc), merit_y = along(yc);
-    RefinementCounters& counters = s.maps.results.refinement;
-    int cycles = 0;
-    do {
-        run.largest_shift = 0.0;
-        const double sx = P_ref_cycle(s.con, merit_x, px, dx, run);
+    const int cycles = refine_pair(s.con, along(xc), along(yc), px, py, dx, dy, true, run, [&] {
         trial[xc] = px.q;
-        const double sy = P_ref_cycle(s.con, merit_y, py, dy, run);
         trial[yc] = py.q;
-        if (std::fabs(sx) < dx / 2.0)
-            dx = 2.0 * std::fabs(sx);
-        if (std::fabs(sy) < dy / 2.0)
-            dy = 2.0 * std::fabs(sy);
-        ++cycles;
-    } while (run.largest_shift > converged && cycles < max_cycles);
+    });
+    RefinementCounters& counters = s.maps.results.refinement;
 
     counters.cycles += cycles;
     counters.same += run.same;

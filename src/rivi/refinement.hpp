@@ -53,6 +53,14 @@ struct RefinedParameter {
 double P_ref_cycle(console::Console& con, const MeritAt& merit, RefinedParameter& p, double d,
                    RefinementRun& run);
 
+// Cycles on x, then on y when `both`, until the largest shift applied in a
+// cycle is within 0.0001 or after 20 cycles, each step shrinking to twice
+// a smaller shift; `moved` follows each parameter's cycle. Returns the
+// number of cycles.
+int refine_pair(console::Console& con, const MeritAt& merit_x, const MeritAt& merit_y,
+                RefinedParameter& px, RefinedParameter& py, double dx, double dy, bool both,
+                RefinementRun& run, const std::function<void()>& moved);
+
 // Refines a map peak at x, y (display unit, updated) from the starting steps
 // dx, dy (QU.) on the section's two cross constants; returns the refined
 // value. Counts cycles and shifts into the map's refinement counters.
