@@ -124,6 +124,15 @@ void close_if_other(TextFile& f, const std::string& path)
 
 } // namespace
 
+void close_other_datasets_files(Channels& ch, std::string_view name)
+{
+    const std::string base = squeeze_upper(name);
+    close_if_other(ch.log, base + ".LOG");
+    close_if_other(ch.map_cmg, base + ".CMG");
+    close_if_other(ch.map_cmm, base + ".CMM");
+    close_if_other(ch.map_sum, base + ".SUM");
+}
+
 bool open_log_file(Console& con, Channels& ch, std::string_view name)
 {
     const std::string path = squeeze_upper(name) + ".LOG";
@@ -135,10 +144,8 @@ bool open_log_file(Console& con, Channels& ch, std::string_view name)
 
 void open_map_files(Console& con, Channels& ch, std::string_view name)
 {
-    std::string base = squeeze_upper(name);
-    close_if_other(ch.map_cmg, base + ".CMG");
-    close_if_other(ch.map_cmm, base + ".CMM");
-    close_if_other(ch.map_sum, base + ".SUM");
+    const std::string base = squeeze_upper(name);
+    close_other_datasets_files(ch, name);
     if (!ch.map_cmg.is_open())
         open_new(con, ch.map_cmg, base + ".CMG");
     open_log_file(con, ch, name);

@@ -44,6 +44,10 @@ void printing_notice(Console& con);
 // Opens "<name>.LOG" for appending unless open; true when open.
 bool open_log_file(Console& con, Channels& ch, std::string_view name);
 void open_map_files(Console& con, Channels& ch, std::string_view name);
+// The log, ".CMG", ".CMM" and ".SUM" files stay open from run to run; those
+// open under another name than the dataset `name`'s are closed, so that
+// the next run reopens them under its own.
+void close_other_datasets_files(Channels& ch, std::string_view name);
 
 // The shutdown closes every file that is open.
 void close_all(Channels& ch);

@@ -189,7 +189,7 @@ void prepare_trials(control::Session& s)
 void map_command(control::Session& s)
 {
     RunGuard guard(s);
-    close_other_datasets_files(s);
+    console::close_other_datasets_files(s.out, s.ds.Dset);
     s.con.endl();
     if (s.run.quick_view)
         quick_views(s);

@@ -81,11 +81,6 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file);
 void peak_driver(control::Session& s);
 // The logs and summary files, and the offer of the summary update.
 void record_solutions(control::Session& s);
-// The log, ".CMG", ".CMM" and ".SUM" files stay open from run to run; those
-// opened for another dataset are closed, so that the next map reopens them
-// under the working dataset's name.
-void close_other_datasets_files(control::Session& s);
-
 // ---- reports ----
 
 // The timing report of the scan and the refinement.

@@ -149,17 +149,6 @@ void offer_summary_update(control::Session& s)
 
 } // namespace
 
-void close_other_datasets_files(control::Session& s)
-{
-    const std::string base = console::squeeze_upper(s.ds.Dset);
-    const std::pair<console::TextFile*, const char*> files[] = {
-        {&s.out.log, ".LOG"}, {&s.out.map_cmg, ".CMG"}, {&s.out.map_cmm, ".CMM"},
-        {&s.out.map_sum, ".SUM"}};
-    for (const auto& [file, extension] : files)
-        if (file->is_open() && file->path() != base + extension)
-            file->close();
-}
-
 void record_solutions(control::Session& s)
 {
     const MapResults& res = s.maps.results;
