@@ -70,7 +70,10 @@ void TrialEngine::ensure_threads(int count)
     while (static_cast<int>(spaces_.size()) < count) {
         spaces_.push_back(std::make_unique<TrialWorkspace>());
         const int index = static_cast<int>(spaces_.size()) - 1;
-        workers_.emplace_back([this, index] { work(index); });
+        // A thread added after earlier jobs waits for the next one: it must
+        // not take the last job (already done and counted) for its own.
+        const unsigned seen = generation_.load(std::memory_order_relaxed);
+        workers_.emplace_back([this, index, seen] { work(index, seen); });
     }
 }
 
@@ -160,9 +163,8 @@ void TrialEngine::split(const Q6* trials, int n, int parts, int rows)
     }
 }
 
-void TrialEngine::work(int index)
+void TrialEngine::work(int index, unsigned seen)
 {
-    unsigned seen = 0;
     for (;;) {
         seen = changed(generation_, seen);
         if (stopping_.load(std::memory_order_relaxed))

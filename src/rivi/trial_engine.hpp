@@ -34,7 +34,7 @@ public:
     TrialResult* results(int n);
 
 private:
-    void work(int index);
+    void work(int index, unsigned seen);
     void ensure_threads(int count);
     void part(int index);
     void split(const Q6* trials, int n, int parts, int rows);

@@ -316,3 +316,33 @@ TEST(FastEvaluator, CoincidentLinesOfUnequalIndicesAreSettledAsThePlainRulesSett
 }
 
 } // namespace
+
+TEST(FastEvaluator, ThreadsAddedAfterEarlierRunsTakeOnlyTheNextRun)
+{
+    // A run on two threads, then one on eight, in fresh sessions: the
+    // threads added for the second must not take the finished first run
+    // for their own (a run that never ends, or results read before they
+    // are written).
+    Twins t;
+    t.load(map_patterns::patterns[2], 'P', true, 'N');
+    const map_patterns::Grid full = map_patterns::full_grid(t.basis);
+    const int n = full.columns, rows = 8;
+    std::vector<Q6> trials(static_cast<std::size_t>(rows) * n);
+    for (int i = 0; i < rows; ++i)
+        map_patterns::row_trials(t.plain.s, t.basis, full, full.rmin + 3 * i, &trials[i * n]);
+    std::vector<double> plain(trials.size()), fast(trials.size());
+    std::vector<char> plain_codes(trials.size()), fast_codes(trials.size());
+    rivi::evaluate_row_plain(t.plain.s, trials.data(), rows * n, plain.data(), plain_codes.data());
+    for (int repeat = 0; repeat < 40; ++repeat) {
+        testing_support::FakeSession fresh;
+        map_patterns::load(fresh.s, map_patterns::patterns[2], 'P');
+        fresh.s.maps.fom.threads = 2;
+        rivi::evaluate_row(fresh.s, trials.data(), rows * n, fast.data(), fast_codes.data());
+        fresh.s.maps.fom.threads = 8;
+        rivi::evaluate_rows_ahead(fresh.s, trials.data(), rows, n);
+        for (int i = 0; i < rows; ++i)
+            rivi::take_row(fresh.s, i, &fast[i * n], &fast_codes[i * n]);
+        ASSERT_EQ(fast, plain) << "repeat " << repeat;
+        ASSERT_EQ(fast_codes, plain_codes) << "repeat " << repeat;
+    }
+}
