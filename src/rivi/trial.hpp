@@ -22,23 +22,22 @@ double calcm(control::Session& s, const Q6& q);
 // with Z2Th 0 and no rezoning when fom.use_calcfm is on) would evaluate
 // them, in order: the values, the reject codes, the messages, the trial
 // counter and the calculated pattern left in the dataset are the same. The
-// points may be shared among threads (fom.threads). With `leave_pattern`
-// false the calculated pattern is left due (fom.pattern_due) until
-// leave_last_pattern: a scan makes it once rather than once a row.
-void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects,
-                  bool leave_pattern = true);
+// points may be shared among threads (fom.threads).
+void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects);
 
 // Rows of a map evaluated together, so that each thread takes whole rows,
 // the next one left each time: trials[0..rows*n-1], row after row, kept by
 // the caller until taken. take_row then gives each row, in order, as
-// evaluate_row with the pattern left due would: values, codes, messages,
-// counters. A scan gives rows_ahead rows at a time: enough that a thread
-// seldom waits for the other's last row.
+// evaluate_row would (values, codes, messages, counters), except that the
+// calculated pattern is left due (fom.pattern_due) until
+// leave_last_pattern: a scan makes it once rather than once a row.
+// A scan gives rows_ahead rows at a time: enough that a thread seldom waits
+// for another's last row.
 constexpr int rows_ahead = 32;
 void evaluate_rows_ahead(control::Session& s, const Q6* trials, int rows, int n);
 void take_row(control::Session& s, int row, double* values, char* rejects);
 
-// The calculated pattern left due by evaluate_row, made into the dataset.
+// The calculated pattern left due by take_row, made into the dataset.
 void leave_last_pattern(control::Session& s);
 // The same through the plain evaluators, one call per trial: the judge of
 // the fast one.

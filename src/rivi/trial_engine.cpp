@@ -12,6 +12,21 @@ namespace rivi {
 
 namespace {
 
+// The line list of the last of trials [from, to) that reached generation,
+// made into `pattern`; its index, or -1 when none did.
+int make_last_pattern(const TrialContext& c, const Q6* trials, const TrialResult* results,
+                      int from, int to, LineList& pattern)
+{
+    for (int t = to - 1; t >= from; --t) {
+        if (results[t].generated) {
+            char reject = ' ';
+            generate_trial_pruned(*c.f, trials[t], c.all_angles, pattern, reject);
+            return t;
+        }
+    }
+    return -1;
+}
+
 constexpr int max_threads = TrialEngine::max_threads;
 constexpr int min_points_per_thread = 32;
 
@@ -92,17 +107,9 @@ void TrialEngine::part(int index)
     const auto start = std::chrono::steady_clock::now();
     const int from = job_from_[index], to = job_from_[index + 1];
     spaces_[index]->evaluate(*job_context_, job_trials_ + from, to - from, job_results_ + from);
-    if (index == job_parts_ - 1 && job_pattern_ != nullptr) {
-        for (int t = to - 1; t >= from; --t) {
-            if (job_results_[t].generated) {
-                char reject = ' ';
-                generate_trial_pruned(*job_context_->f, job_trials_[t], job_context_->all_angles,
-                                      *job_pattern_, reject);
-                job_last_ = t;
-                break;
-            }
-        }
-    }
+    if (index == job_parts_ - 1 && job_pattern_ != nullptr)
+        job_last_ = make_last_pattern(*job_context_, job_trials_, job_results_, from, to,
+                                      *job_pattern_);
     job_seconds_[index] =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -211,14 +218,7 @@ int TrialEngine::run(const TrialContext& c, const Q6* trials, int n, TrialResult
     if (pattern == nullptr || job_last_ >= 0)
         return job_last_;
     // The last part had no trial that reached generation: an earlier one's.
-    for (int t = job_from_[parts - 1] - 1; t >= 0; --t) {
-        if (results[t].generated) {
-            char reject = ' ';
-            generate_trial_pruned(*c.f, trials[t], c.all_angles, *pattern, reject);
-            return t;
-        }
-    }
-    return -1;
+    return make_last_pattern(c, trials, results, 0, job_from_[parts - 1], *pattern);
 }
 
 TrialEngine& engine_of(FomState& f)

@@ -1,5 +1,5 @@
 // The fast evaluator's workspaces and the small pool of threads that share
-// the points of a map row among the cores.
+// among the cores the rows of a map, or the points of a single row.
 #pragma once
 
 #include <atomic>
@@ -59,8 +59,9 @@ private:
     int job_rows_ = 0;                   // rows taken one by one; 0: parts
     int job_row_length_ = 0;
     std::atomic<int> next_row_{0};
-    // How the last run was shared and how long each part took: the next
-    // run, a row of a map like the last, is shared by those times.
+    // How the last run in parts was shared and how long each part took:
+    // the next such run of as many trials (the scans give rows alike) is
+    // shared by those times.
     double job_seconds_[max_threads] = {};
     int last_n_ = 0, last_parts_ = 0;
     int last_from_[max_threads + 1] = {};

@@ -81,36 +81,38 @@ void publish(control::Session& s, const Q6* trials, const TrialResult* r, int n,
 
 bool fast_rules(const FomState& f) { return valid_letter(f.Mchar) && !f.line_listing; }
 
+TrialContext context_of(control::Session& s)
+{
+    const FomState& f = s.maps.fom;
+    return TrialContext{&f, observed_lines(s), s.ds.included.data(), f.Mchar, f.use_calcfm};
+}
+
 } // namespace
 
-void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects,
-                  bool leave_pattern)
+void evaluate_row(control::Session& s, const Q6* trials, int n, double* values, char* rejects)
 {
     FomState& f = s.maps.fom;
     if (n <= 0)
         return;
     // A trial or two gain nothing from the engine, which would then make
     // the last one's lines a second time to leave them.
-    if (!fast_rules(f) || (leave_pattern && n <= 2)) {
+    if (!fast_rules(f) || n <= 2) {
         leave_last_pattern(s);
         evaluate_row_plain(s, trials, n, values, rejects);
         return;
     }
-    dataset::Dataset& ds = s.ds;
-    const TrialContext c{&f, observed_lines(s), ds.included.data(), f.Mchar, f.use_calcfm};
     TrialEngine& engine = engine_of(f);
     TrialResult* r = engine.results(n);
     // The calculated pattern of the last trial that reached generation, as
-    // the sequential calls would leave it: made now, or left due.
-    LineList list = dataset_lines(ds);
-    const int last = engine.run(c, trials, n, r, f.threads, leave_pattern ? &list : nullptr);
-    if (leave_pattern && last >= 0) {
-        ds.Ncalc = list.n;
+    // the sequential calls would leave it.
+    LineList list = dataset_lines(s.ds);
+    if (engine.run(context_of(s), trials, n, r, f.threads, &list) >= 0) {
+        s.ds.Ncalc = list.n;
         f.pattern_due = false;
-    } else if (leave_pattern) {
+    } else {
         leave_last_pattern(s);  // none in this row: the one left due stands
     }
-    publish(s, trials, r, n, values, rejects, !leave_pattern);
+    publish(s, trials, r, n, values, rejects, false);
 }
 
 void evaluate_rows_ahead(control::Session& s, const Q6* trials, int rows, int n)
@@ -119,9 +121,8 @@ void evaluate_rows_ahead(control::Session& s, const Q6* trials, int rows, int n)
     f.ahead = AheadRows{trials, rows, n};
     if (rows <= 0 || n <= 0 || !fast_rules(f))
         return;  // taken one at a time by the plain rules
-    const TrialContext c{&f, observed_lines(s), s.ds.included.data(), f.Mchar, f.use_calcfm};
     TrialEngine& engine = engine_of(f);
-    engine.run(c, trials, rows * n, engine.results(rows * n), f.threads, nullptr, rows);
+    engine.run(context_of(s), trials, rows * n, engine.results(rows * n), f.threads, nullptr, rows);
 }
 
 void take_row(control::Session& s, int row, double* values, char* rejects)

@@ -158,7 +158,8 @@ TEST(FastEvaluator, APatternLeftDueIsTheOneTheSequentialCallsLeave)
     std::vector<char> ra(full.columns), rb(full.columns);
     auto both = [&](const std::vector<Q6>& row) {
         const int n = static_cast<int>(row.size());
-        rivi::evaluate_row(t.fast.s, row.data(), n, va.data(), ra.data(), false);
+        rivi::evaluate_rows_ahead(t.fast.s, row.data(), 1, n);
+        rivi::take_row(t.fast.s, 0, va.data(), ra.data());
         rivi::evaluate_row_plain(t.plain.s, row.data(), n, vb.data(), rb.data());
     };
     for (int r : sample_rows(full, 5)) {  // the first and last rows: all rejected
