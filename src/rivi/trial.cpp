@@ -80,9 +80,8 @@ bool generate_lines(const FomState& f, const Q6& q, const dataset::IndexRow& lim
                     char& reject)
 {
     int hmin = limits[1], kmin = limits[3], lmin = limits[5];
-    const bool skip_h0 = f.zero_level && f.zone_letter == 'A';
-    const bool skip_k0 = f.zero_level && f.zone_letter == 'B';
-    if (f.zero_level && f.zone_letter == 'C' && lmin < 1)
+    const auto [skip_h0, skip_k0, skip_l0] = zero_level_of(f);
+    if (skip_l0 && lmin < 1)
         lmin = 1;
 
     int n = 0;

@@ -97,9 +97,10 @@ bool TrialWorkspace::Storage::enumerate(const TrialContext& c, const Q6& qa, con
     const int code = limits_code(qa);
     shape.negative_h = !(code == 0 || code == 4);
     shape.negative_k = !(code == 0 || code == 5 || code == 6);
-    shape.skip_h0 = f.zero_level && f.zone_letter == 'A';
-    shape.skip_k0 = f.zero_level && f.zone_letter == 'B';
-    shape.lmin = f.zero_level && f.zone_letter == 'C' ? 1 : 0;
+    const ZeroLevel zero = zero_level_of(f);
+    shape.skip_h0 = zero.skip_h0;
+    shape.skip_k0 = zero.skip_k0;
+    shape.lmin = zero.skip_l0 ? 1 : 0;
 
     // The reach of the indices at either end, a little beyond Qmax (far
     // beyond the rounding margin), never beyond the automatic limits' cap.
@@ -296,9 +297,8 @@ bool generate_trial_pruned(const FomState& f, const Q6& q, bool all_angles, Line
     // to those whose Q can reach Qmax.
     const int hmin = limits[1], kmin = limits[3], lmax = limits[6];
     int lmin = limits[5];
-    const bool skip_h0 = f.zero_level && f.zone_letter == 'A';
-    const bool skip_k0 = f.zero_level && f.zone_letter == 'B';
-    if (f.zero_level && f.zone_letter == 'C' && lmin < 1)
+    const auto [skip_h0, skip_k0, skip_l0] = zero_level_of(f);
+    if (skip_l0 && lmin < 1)
         lmin = 1;
     const double H = std::max(-hmin, limits[2]), K = std::max(-kmin, limits[4]), L = lmax;
     const double T = qmax + rounding_margin(qmax, H, K, L, q, std::fabs(q[4]), std::fabs(q[5]),

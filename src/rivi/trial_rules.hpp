@@ -36,6 +36,17 @@ bool is_row(const Q6& q);
 inline bool low_diagonal(const Q6& q) { return q[1] < 0.1 || q[2] < 0.1 || q[3] < 0.1; }
 void report_low_diagonal(control::Session& s, const Q6& q);
 
+// What zero-level suppression takes out of the index box: the lines of
+// h = 0 (zone A), of k = 0 (zone B), or of l = 0 (zone C).
+struct ZeroLevel {
+    bool skip_h0 = false, skip_k0 = false, skip_l0 = false;
+};
+inline ZeroLevel zero_level_of(const FomState& f)
+{
+    return ZeroLevel{f.zero_level && f.zone_letter == 'A', f.zero_level && f.zone_letter == 'B',
+                     f.zero_level && f.zone_letter == 'C'};
+}
+
 // A reciprocal angle, or its supplement, below the minimum.
 inline bool too_oblique(double angle, double amin) { return angle < amin || 180.0 - angle < amin; }
 
