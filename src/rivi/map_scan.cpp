@@ -93,8 +93,16 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file)
 
     RowBuffers b = row_buffers(s, full);
     PeakSearch search(b.points, tested_positions(ms, b.points));
-    for (Q6& q : b.trials)
-        q = basis_set(ms);
+    // Each slot keeps its column's x constant; the rows fill in y.
+    const Q6 basis = basis_set(ms);
+    const int xc = x_constant(f.section);
+    for (int i = 0; i < rows_ahead; ++i) {
+        Q6* row = &b.trials[static_cast<std::size_t>(i) * b.points];
+        for (int j = 0; j < b.points; ++j) {
+            row[j] = basis;
+            row[j][xc] = b.xq[j];
+        }
+    }
 
     const long long trials_before = f.trials;
     const int pause_flag = con.pause_flag;
@@ -108,10 +116,8 @@ double scan_map(control::Session& s, bool quick_view, MapFile* file)
             for (int i = 0; i < rows; ++i) {
                 const double yq = to_constant(s, yc, (r + i) * g.sy + g.y0);
                 Q6* row = &b.trials[static_cast<std::size_t>(i) * b.points];
-                for (int j = 0; j < b.points; ++j) {
-                    row[j][x_constant(f.section)] = b.xq[j];
+                for (int j = 0; j < b.points; ++j)
                     row[j][yc] = yq;
-                }
             }
             evaluate_rows_ahead(s, b.trials.data(), rows, b.points);
         }
