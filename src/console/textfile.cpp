@@ -28,22 +28,28 @@ void fixed_buffer(std::FILE* f) { std::setvbuf(f, nullptr, _IOFBF, 4096); }
 
 TextFile::~TextFile() { close(); }
 
+void TextFile::adopt(std::FILE* f, const std::string& path, bool writing, Target target)
+{
+    file_ = f;
+    if (writing)
+        fixed_buffer(file_);
+    path_ = path;
+    target_ = target;
+    writing_ = writing;
+    clear_error();
+    read_error_ = 0;
+}
+
 int TextFile::open_file(const std::string& path, const char* mode, bool writing,
                         int fallback_error)
 {
     close();
     std::string real = console::resolve_path(path);
     errno = 0;
-    file_ = std::fopen(real.c_str(), mode);
-    if (file_ == nullptr)
+    std::FILE* f = std::fopen(real.c_str(), mode);
+    if (f == nullptr)
         return errno != 0 ? errno : fallback_error;
-    if (writing)
-        fixed_buffer(file_);
-    path_ = path;
-    target_ = Target::direct;
-    writing_ = writing;
-    clear_error();
-    read_error_ = 0;
+    adopt(f, path, writing, Target::direct);
     return 0;
 }
 
@@ -166,17 +172,13 @@ int TextFile::open_direct(const std::string& path, const std::string& target)
     if (fd < 0)
         return errno != 0 ? errno : 5;
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    file_ = ::fdopen(fd, "wb");
-    if (file_ == nullptr) {
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (f == nullptr) {
         int err = errno;
         ::close(fd);
         return err != 0 ? err : 5;
     }
-    fixed_buffer(file_);
-    path_ = path;
-    target_ = Target::direct;
-    writing_ = true;
-    clear_error();
+    adopt(f, path, true, Target::direct);
     return 0;
 }
 
@@ -215,20 +217,16 @@ int TextFile::open_replace(const std::string& path)
             (void)!::fchown(fd, st.st_uid, st.st_gid);
         ::fchmod(fd, st.st_mode & 07777);
     }
-    file_ = ::fdopen(fd, "wb");
-    if (file_ == nullptr) {
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (f == nullptr) {
         int err = errno;
         ::close(fd);
         ::unlink(temp.c_str());
         return err != 0 ? err : 5;
     }
-    fixed_buffer(file_);
-    path_ = path;
+    adopt(f, path, true, existed ? Target::existing_file : Target::new_file);
     temp_path_ = temp;
     target_path_ = target;
-    target_ = existed ? Target::existing_file : Target::new_file;
-    writing_ = true;
-    clear_error();
     return 0;
 }
 

@@ -60,6 +60,8 @@ public:
 private:
     int open_file(const std::string& path, const char* mode, bool writing, int fallback_error);
     int open_direct(const std::string& path, const std::string& target);
+    // Takes the stream just opened as this file's, named `path`.
+    void adopt(std::FILE* f, const std::string& path, bool writing, Target target);
     std::FILE* file_ = nullptr;
     std::string path_;
     std::string temp_path_;    // the temporary of a replacement, "" otherwise
