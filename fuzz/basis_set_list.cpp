@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static fuzzing::ReplyBackend backend;
+    static testing_support::StringBackend backend("");
     static console::Console con(backend);
     static control::Session s(con);
     static const auto pristine = std::make_unique<dataset::Dataset>();
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.ds.Dset = "WORK";
     // The set asked for varies with the input; Q ends the question when that
     // set does not exist, so the replies never run out.
-    backend.replies(std::to_string(size % 22) + "\nQ\n");
+    backend.reset(std::to_string(size % 22) + "\nQ\n");
     indexing::BasisSet chosen;
     if (indexing::load_basis_set(s, chosen) && (chosen.seq < 1 || chosen.seq > indexing::max_basis_sets))
         fuzzing::fail("a set chosen outside the list");

@@ -1,5 +1,7 @@
 // What the fuzz targets share: a scratch directory for the files they read
-// and write, and a loud stop when an invariant breaks.
+// and write, and a loud stop when an invariant breaks. Their consoles are
+// the tests' string consoles, given a new script before each run so that
+// one console and one session (a dataset is large) serve every run.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include <stdlib.h>
-
-#include "console/console.hpp"
+#include "support/fake_console.hpp"
 #include "support/scratch.hpp"
 
 namespace fuzzing {
@@ -24,32 +24,12 @@ namespace fuzzing {
 
 // One directory for the whole fuzzing process, removed when it ends; in
 // memory where the system offers it, since every run writes files.
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        std::string pattern =
-            std::string(std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp") +
-            "/latticor-fuzz-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr)
-            fail("cannot make a scratch directory", pattern);
-        path_ = pattern + "/";
-    }
-    ~ScratchDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 inline const std::string& scratch_dir()
 {
-    static const ScratchDir dir;
-    return dir.path();
+    static const testing_support::ScratchDir dir(
+        false, std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp");
+    static const std::string path = dir.dir();
+    return path;
 }
 
 // Writes the fuzzer's bytes to `name` in the scratch directory; its path.
@@ -59,30 +39,5 @@ inline std::string input_file(const std::string& name, const std::uint8_t* data,
     testing_support::write_file(path, std::string(reinterpret_cast<const char*>(data), size));
     return path;
 }
-
-// Replies given afresh before each run, so that one console and one session
-// (a dataset is large) serve every run of a target. Output is dropped.
-class ReplyBackend : public console::Backend {
-public:
-    void replies(std::string text)
-    {
-        input_ = std::move(text);
-        pos_ = 0;
-    }
-    bool output_is_terminal() const override { return false; }
-    bool input_is_terminal() const override { return false; }
-    void write(std::string_view) override {}
-    void flush() override {}
-    int read_byte(int) override
-    {
-        return pos_ < input_.size() ? static_cast<unsigned char>(input_[pos_++]) : eof;
-    }
-    void raw_mode(bool) override {}
-    void discard_input() override {}
-
-private:
-    std::string input_;
-    std::size_t pos_ = 0;
-};
 
 } // namespace fuzzing

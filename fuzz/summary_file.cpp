@@ -9,8 +9,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string path = fuzzing::input_file("IN.SUM", data, size);
-    static fuzzing::ReplyBackend backend;  // the reader's messages are dropped
+    static testing_support::StringBackend backend("");
     static console::Console con(backend);
+    backend.reset("");  // the last run's messages dropped
     console::TextFile f;
     if (f.open_read(path) != 0)
         fuzzing::fail("cannot open", path);

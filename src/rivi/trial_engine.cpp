@@ -27,7 +27,6 @@ int make_last_pattern(const TrialContext& c, const Q6* trials, const TrialResult
     return -1;
 }
 
-constexpr int max_threads = TrialEngine::max_threads;
 constexpr int min_points_per_thread = 32;
 
 void relax()

@@ -28,6 +28,14 @@ public:
     void raw_mode(bool on) override { raw = on; }
     void discard_input() override {}
 
+    // A new script, the screen captured so far dropped.
+    void reset(std::string input)
+    {
+        input_ = std::move(input);
+        pos_ = 0;
+        output.clear();
+    }
+
     std::string output;
     bool raw = false;  // the terminal's raw mode, as last switched
 

@@ -13,14 +13,15 @@
 
 namespace testing_support {
 
-// A fresh directory under /tmp. By default the test works inside it (copy,
-// log and dataset files land there) and returns to where it was afterwards.
+// A fresh directory under `base` (/tmp unless given). By default the test
+// works inside it (copy, log and dataset files land there) and returns to
+// where it was afterwards.
 class ScratchDir {
 public:
-    explicit ScratchDir(bool enter = true)
+    explicit ScratchDir(bool enter = true, const std::string& base = "/tmp")
     {
-        char pattern[] = "/tmp/latticor-test-XXXXXX";
-        path_ = ::mkdtemp(pattern) != nullptr ? pattern : "/tmp";
+        std::string pattern = base + "/latticor-test-XXXXXX";
+        path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : base;
         if (enter) {
             old_ = std::filesystem::current_path();
             std::filesystem::current_path(path_);
